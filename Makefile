@@ -1,0 +1,37 @@
+# Kestrova: the README's commands.
+#   make run    install what is missing, build (release), start on the default data folder
+#   make test   install what is missing, build (debug, -Werror), run every test headless
+#   make bench  build (release) and run the benchmarks
+
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+RELEASE_DIR := build/release
+DEBUG_DIR   := build/debug
+CMAKE_FLAGS ?=
+
+.PHONY: run test bench deps build-release build-debug format clean
+
+deps:
+	@scripts/install-deps
+
+build-release: deps
+	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+build-debug: deps
+	@cmake -S . -B $(DEBUG_DIR) -DCMAKE_BUILD_TYPE=Debug -DKV_WERROR=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(DEBUG_DIR) -j $(JOBS)
+
+run: build-release
+	@scripts/run-app $(RELEASE_DIR)/app/kestrova
+
+test: build-debug
+	@cd $(DEBUG_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: build-release
+	@scripts/run-bench $(RELEASE_DIR)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

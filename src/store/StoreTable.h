@@ -1,0 +1,176 @@
+// StoreTable: one open cursor over one table file of the table store, with its own index,
+// state, filter, field objects and event rules.
+#pragma once
+
+#include "Field.h"
+#include "StoreError.h"
+#include "TableSchema.h"
+
+#include <QObject>
+#include <QString>
+#include <QVariantList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace kv {
+
+class StoreConnection;
+
+/// A table component: a keyset cursor over one SQLite-backed table file.
+///
+/// Errors are reported by throwing StoreError (see StoreError.h for the codes). Every
+/// operation that the system uses is here; SQL never leaves the store.
+class StoreTable : public QObject
+{
+    Q_OBJECT
+public:
+    enum class State { Inactive, Browse, Edit, Insert, CalcFields };
+    using Event = std::function<void(StoreTable &)>;
+    using Predicate = std::function<bool(const StoreTable &)>;
+    using Bookmark = qint64; ///< row id of a record; 0 is no bookmark
+
+    explicit StoreTable(const QString &objectName, QObject *parent = nullptr);
+    ~StoreTable() override;
+
+    // ---- fields (declared before the table opens, in declaration order) ----
+    Field &addField(const QString &name, FieldType type, int size = 0,
+                    FieldKind kind = FieldKind::Stored);
+    Field *findField(const QString &name) const;
+    Field &fieldByName(const QString &name) const; ///< throws StoreError when there is none
+    const std::vector<std::unique_ptr<Field>> &fields() const { return m_fields; }
+
+    // ---- members ----
+    QString databaseName() const { return m_databaseName; }
+    void setDatabaseName(const QString &folder);
+    QString tableName() const { return m_tableName; }
+    void setTableName(const QString &fileName);
+    /// Schema used to create the file when it is missing (see setCreateIfMissing) and to
+    /// check an existing file at open.
+    void setSchema(const TableSchema &schema) { m_schema = schema; }
+    const TableSchema &schema() const { return m_schema; }
+    void setCreateIfMissing(bool on) { m_createIfMissing = on; }
+    QString filePath() const;
+
+    bool isActive() const { return m_state != State::Inactive; }
+    void setActive(bool on);
+    void open();
+    void close();
+
+    State state() const { return m_state; }
+    QString stateName() const; ///< "Inactive", "Browse", "Edit", "Insert", "CalcFields"
+    bool isModified() const { return m_modified; }
+
+    QString indexName() const { return m_indexName; }
+    void setIndexName(const QString &name);
+    /// Key field names of the current index.
+    QStringList indexFieldNames() const;
+
+    int lockRetryCount() const { return m_lockRetryCount; }
+    void setLockRetryCount(int n) { m_lockRetryCount = n; }
+    int lockWaitTime() const { return m_lockWaitTime; }
+    void setLockWaitTime(int ms) { m_lockWaitTime = ms; }
+    bool validateWithMask() const { return m_validateWithMask; }
+    void setValidateWithMask(bool on) { m_validateWithMask = on; }
+    /// Picture masks checked at post when validateWithMask is on.
+    void addPictureMask(const QString &fieldName, const QString &mask);
+
+    // ---- events ----
+    Event BeforeOpen, AfterOpen, OnNewRecord, BeforePost, AfterPost, AfterCancel, OnCalcFields;
+
+    // ---- moving ----
+    void first();
+    void prior();
+    void next();
+    void last();
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    bool isEmpty() const;
+    void refresh();
+
+    // ---- editing ----
+    void insert();
+    void edit();
+    void post();
+    void cancel();
+    void deleteRecord();
+
+    // ---- find, bookmarks, controls, filter ----
+    bool findKey(const QVariantList &values);
+    Bookmark getBookmark() const;
+    void gotoBookmark(Bookmark b);
+    void freeBookmark(Bookmark b);
+    bool bookmarkValid(Bookmark b) const;
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return m_disableCount > 0; }
+
+    bool isFiltered() const { return m_filtered; }
+    void setFiltered(bool on);
+    void setFilter(Predicate predicate); ///< takes effect while filtered is on
+    const Predicate &filter() const { return m_filter; }
+
+    // ---- batches ----
+    /// Posts between begin and commit run in one store transaction on this table's file
+    /// (loops of posts: migration, cascades, conversion). Rolls back when the guard dies
+    /// without commit.
+    void beginBatch();
+    void commitBatch();
+    void rollbackBatch();
+
+    /// Sum of a float field over the current view (order of visiting is the store's).
+    double sumOfField(const QString &fieldName);
+
+    /// Row id of the current record (0 when none or inserting).
+    qint64 currentRowId() const;
+
+signals:
+    void stateChanged();   ///< state went browse/edit/insert/inactive
+    void recordChanged();  ///< the cursor moved or the current record was re-read
+    void fieldChanged(kv::Field *field);
+    void dataChanged();    ///< the view changed (post, delete, refresh, index, filter)
+
+private:
+    friend class Field;
+    struct Impl;
+    std::unique_ptr<Impl> d;
+
+    std::vector<std::unique_ptr<Field>> m_fields;
+    QString m_databaseName;
+    QString m_tableName;
+    TableSchema m_schema;
+    bool m_createIfMissing = false;
+    State m_state = State::Inactive;
+    bool m_modified = false;
+    QString m_indexName;
+    int m_lockRetryCount = 15;
+    int m_lockWaitTime = 100;
+    bool m_validateWithMask = true;
+    bool m_eof = true;
+    bool m_bof = true;
+    bool m_filtered = false;
+    Predicate m_filter;
+    int m_disableCount = 0;
+};
+
+/// Data source: binds widgets to a table; with autoEdit off, typing into a bound widget in
+/// browse state changes nothing.
+class DataSource : public QObject
+{
+    Q_OBJECT
+public:
+    DataSource(const QString &objectName, StoreTable *table, bool autoEdit, QObject *parent = nullptr)
+        : QObject(parent), m_table(table), m_autoEdit(autoEdit)
+    {
+        setObjectName(objectName);
+    }
+    StoreTable *dataSet() const { return m_table; }
+    bool autoEdit() const { return m_autoEdit; }
+    void setAutoEdit(bool on) { m_autoEdit = on; }
+
+private:
+    StoreTable *m_table;
+    bool m_autoEdit;
+};
+
+} // namespace kv

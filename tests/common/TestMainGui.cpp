@@ -1,0 +1,13 @@
+// Test main for windows and widgets: a QApplication (offscreen under CTest) around GoogleTest.
+#include <QApplication>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    ::testing::GTEST_FLAG(death_test_style) = "threadsafe";
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
