@@ -1,0 +1,149 @@
+// Services: the seams between the program and the desktop (clock, message boxes, shell, clipboard,
+// file dialogs, beep, help, desktop file associations). Windows reach the desktop only through
+// Services::instance(); tests install fakes (FakeServices.h).
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace kv {
+
+/// Source of "now", as local date and time.
+class Clock
+{
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0;
+    /// "Now" as the system's date-time value (days since 30 December 1899).
+    double nowValue() const;
+};
+
+enum class MsgKind { Warning, Error, Information, Confirmation };
+enum class MsgButtons { Ok, YesNo };
+enum class MsgAnswer { Ok, Yes, No };
+
+/// Modal message boxes of the four kinds, with OK or Yes/No and an optional help context that F1
+/// opens. The caption is the application title unless one is given.
+class Messages
+{
+public:
+    virtual ~Messages() = default;
+    virtual MsgAnswer show(MsgKind kind, const QString &text, MsgButtons buttons, int helpContext = 0,
+                           const QString &caption = QString()) = 0;
+
+    void warning(const QString &text, int helpContext = 0) { show(MsgKind::Warning, text, MsgButtons::Ok, helpContext); }
+    void error(const QString &text, int helpContext = 0) { show(MsgKind::Error, text, MsgButtons::Ok, helpContext); }
+    void information(const QString &text, int helpContext = 0) { show(MsgKind::Information, text, MsgButtons::Ok, helpContext); }
+    /// Yes/No question with the question symbol; true only on Yes.
+    bool confirm(const QString &text, int helpContext = 0)
+    {
+        return show(MsgKind::Confirmation, text, MsgButtons::YesNo, helpContext) == MsgAnswer::Yes;
+    }
+    /// Yes/No warning (destructive actions); true only on Yes.
+    bool warnYesNo(const QString &text, int helpContext = 0)
+    {
+        return show(MsgKind::Warning, text, MsgButtons::YesNo, helpContext) == MsgAnswer::Yes;
+    }
+};
+
+/// Opens a "mailto:" address, a web address or a file with the desktop's default program.
+class Shell
+{
+public:
+    virtual ~Shell() = default;
+    virtual bool open(const QUrl &url) = 0;
+};
+
+class Clipboard
+{
+public:
+    virtual ~Clipboard() = default;
+    virtual void setText(const QString &text) = 0;
+    virtual QString text() const = 0;
+};
+
+class FileDialogs
+{
+public:
+    virtual ~FileDialogs() = default;
+    /// Empty string when the user cancels. `selectedFilter` in/out as QFileDialog's.
+    virtual QString getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                    const QString &filter, QString *selectedFilter = nullptr) = 0;
+    virtual QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                    const QString &filter) = 0;
+};
+
+class Beeper
+{
+public:
+    virtual ~Beeper() = default;
+    virtual void beep() = 0;
+};
+
+/// Shows the help pages: contents (context 0) or the topic of a context number.
+class Help
+{
+public:
+    virtual ~Help() = default;
+    virtual void showContext(int context) = 0;
+};
+
+/// Desktop file associations: whether a program is registered to open files of an extension.
+class FileTypes
+{
+public:
+    virtual ~FileTypes() = default;
+    /// True when the desktop has a default application for files with this extension (".csv").
+    virtual bool canView(const QString &extension) const = 0;
+};
+
+class Services
+{
+public:
+    static Services &instance();
+
+    Clock &clock() { return *m_clock; }
+    Messages &messages() { return *m_messages; }
+    Shell &shell() { return *m_shell; }
+    Clipboard &clipboard() { return *m_clipboard; }
+    FileDialogs &fileDialogs() { return *m_fileDialogs; }
+    Beeper &beeper() { return *m_beeper; }
+    Help &help() { return *m_help; }
+    FileTypes &fileTypes() { return *m_fileTypes; }
+
+    void setClock(std::unique_ptr<Clock> c) { m_clock = std::move(c); }
+    void setMessages(std::unique_ptr<Messages> m) { m_messages = std::move(m); }
+    void setShell(std::unique_ptr<Shell> s) { m_shell = std::move(s); }
+    void setClipboard(std::unique_ptr<Clipboard> c) { m_clipboard = std::move(c); }
+    void setFileDialogs(std::unique_ptr<FileDialogs> f) { m_fileDialogs = std::move(f); }
+    void setBeeper(std::unique_ptr<Beeper> b) { m_beeper = std::move(b); }
+    void setHelp(std::unique_ptr<Help> h) { m_help = std::move(h); }
+    void setFileTypes(std::unique_ptr<FileTypes> f) { m_fileTypes = std::move(f); }
+
+    /// Installs the real desktop implementations (done by main() and by Services::instance()).
+    void installDesktop();
+
+private:
+    Services();
+    std::unique_ptr<Clock> m_clock;
+    std::unique_ptr<Messages> m_messages;
+    std::unique_ptr<Shell> m_shell;
+    std::unique_ptr<Clipboard> m_clipboard;
+    std::unique_ptr<FileDialogs> m_fileDialogs;
+    std::unique_ptr<Beeper> m_beeper;
+    std::unique_ptr<Help> m_help;
+    std::unique_ptr<FileTypes> m_fileTypes;
+};
+
+/// Runs a user action; a StoreError or std::exception escaping it is shown in the standard error
+/// box captioned with the application title, and the program keeps running. Returns false when
+/// the action failed.
+bool runAction(const std::function<void()> &action);
+
+} // namespace kv
