@@ -14,7 +14,9 @@ namespace kv {
 class FakeClock : public Clock
 {
 public:
-    explicit FakeClock(QDateTime now = QDateTime(QDate(2026, 3, 2), QTime(9, 0))) : m_now(std::move(now)) {}
+    explicit FakeClock(QDateTime now = QDateTime(QDate(2026, 3, 2), QTime(9, 0)))
+        : m_now(std::move(now))
+    {}
     QDateTime now() const override { return m_now; }
     void set(const QDateTime &now) { m_now = now; }
     void advanceSecs(qint64 s) { m_now = m_now.addSecs(s); }
@@ -92,8 +94,8 @@ private:
 class FakeFileDialogs : public FileDialogs
 {
 public:
-    QString getSaveFileName(QWidget *, const QString &caption, const QString &, const QString &filter,
-                            QString *selectedFilter) override
+    QString getSaveFileName(QWidget *, const QString &caption, const QString &,
+                            const QString &filter, QString *selectedFilter) override
     {
         captions << caption;
         filters << filter;
@@ -101,7 +103,8 @@ public:
             *selectedFilter = nextSelectedFilter;
         return takeNext();
     }
-    QString getOpenFileName(QWidget *, const QString &caption, const QString &, const QString &filter) override
+    QString getOpenFileName(QWidget *, const QString &caption, const QString &,
+                            const QString &filter) override
     {
         captions << caption;
         filters << filter;
@@ -142,7 +145,10 @@ public:
 class FakeFileTypes : public FileTypes
 {
 public:
-    bool canView(const QString &extension) const override { return viewable.contains(extension.toLower()); }
+    bool canView(const QString &extension) const override
+    {
+        return viewable.contains(extension.toLower());
+    }
     QSet<QString> viewable;
 };
 

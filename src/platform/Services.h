@@ -34,12 +34,21 @@ class Messages
 {
 public:
     virtual ~Messages() = default;
-    virtual MsgAnswer show(MsgKind kind, const QString &text, MsgButtons buttons, int helpContext = 0,
-                           const QString &caption = QString()) = 0;
+    virtual MsgAnswer show(MsgKind kind, const QString &text, MsgButtons buttons,
+                           int helpContext = 0, const QString &caption = QString()) = 0;
 
-    void warning(const QString &text, int helpContext = 0) { show(MsgKind::Warning, text, MsgButtons::Ok, helpContext); }
-    void error(const QString &text, int helpContext = 0) { show(MsgKind::Error, text, MsgButtons::Ok, helpContext); }
-    void information(const QString &text, int helpContext = 0) { show(MsgKind::Information, text, MsgButtons::Ok, helpContext); }
+    void warning(const QString &text, int helpContext = 0)
+    {
+        show(MsgKind::Warning, text, MsgButtons::Ok, helpContext);
+    }
+    void error(const QString &text, int helpContext = 0)
+    {
+        show(MsgKind::Error, text, MsgButtons::Ok, helpContext);
+    }
+    void information(const QString &text, int helpContext = 0)
+    {
+        show(MsgKind::Information, text, MsgButtons::Ok, helpContext);
+    }
     /// Yes/No question with the question symbol; true only on Yes.
     bool confirm(const QString &text, int helpContext = 0)
     {
@@ -145,5 +154,12 @@ private:
 /// box captioned with the application title, and the program keeps running. Returns false when
 /// the action failed.
 bool runAction(const std::function<void()> &action);
+
+/// Shows the standard error box (error symbol, OK, caption "Kestrova v2.0").
+void showStandardError(const QString &message);
+
+/// Ends the process during start-up: the message goes to stderr and into the standard error box
+/// (when a GUI exists), then the process exits with code 1.
+[[noreturn]] void failStartup(const QString &message);
 
 } // namespace kv

@@ -1,0 +1,187 @@
+// Services: the desktop implementations of the seams, and the standard error box.
+#include "Services.h"
+
+#include "AppInfo.h"
+#include "HelpBrowser.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QShortcut>
+#include <cstdio>
+
+namespace kv {
+
+double Clock::nowValue() const
+{
+    const QDateTime n = now();
+    const double days = static_cast<double>(QDate(1899, 12, 30).daysTo(n.date()));
+    return days + n.time().msecsSinceStartOfDay() / 86'400'000.0;
+}
+
+namespace {
+
+class SystemClock : public Clock
+{
+public:
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+};
+
+class DesktopMessages : public Messages
+{
+public:
+    MsgAnswer show(MsgKind kind, const QString &text, MsgButtons buttons, int helpContext,
+                   const QString &caption) override
+    {
+        QMessageBox box(QApplication::activeWindow());
+        box.setWindowTitle(caption.isEmpty() ? app::title() : caption);
+        box.setText(text);
+        switch (kind) {
+        case MsgKind::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MsgKind::Error:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MsgKind::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MsgKind::Confirmation:
+            box.setIcon(QMessageBox::Question);
+            break;
+        }
+        if (buttons == MsgButtons::YesNo) {
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::Yes);
+            box.setEscapeButton(QMessageBox::No);
+        } else {
+            box.setStandardButtons(QMessageBox::Ok);
+        }
+        if (helpContext > 0) {
+            auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), &box);
+            QObject::connect(f1, &QShortcut::activated, &box, [helpContext] {
+                Services::instance().help().showContext(helpContext);
+            });
+        }
+        const int result = box.exec();
+        if (buttons == MsgButtons::YesNo)
+            return result == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+        return MsgAnswer::Ok;
+    }
+};
+
+class DesktopShell : public Shell
+{
+public:
+    bool open(const QUrl &url) override { return QDesktopServices::openUrl(url); }
+};
+
+class DesktopClipboard : public Clipboard
+{
+public:
+    void setText(const QString &text) override { QGuiApplication::clipboard()->setText(text); }
+    QString text() const override { return QGuiApplication::clipboard()->text(); }
+};
+
+class DesktopFileDialogs : public FileDialogs
+{
+public:
+    QString getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
+                            const QString &filter, QString *selectedFilter) override
+    {
+        return QFileDialog::getSaveFileName(parent, caption, dir, filter, selectedFilter);
+    }
+    QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
+                            const QString &filter) override
+    {
+        return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+    }
+};
+
+class DesktopBeeper : public Beeper
+{
+public:
+    void beep() override { QApplication::beep(); }
+};
+
+/// A program is registered for an extension when the desktop names a default application for
+/// its MIME type (`xdg-mime query default`).
+class DesktopFileTypes : public FileTypes
+{
+public:
+    bool canView(const QString &extension) const override
+    {
+        QString ext = extension;
+        if (ext.startsWith(QLatin1Char('.')))
+            ext.remove(0, 1);
+        if (ext.isEmpty())
+            return false;
+        const QMimeType mime = QMimeDatabase().mimeTypeForFile(QStringLiteral("x.") + ext,
+                                                               QMimeDatabase::MatchExtension);
+        if (!mime.isValid() || mime.isDefault())
+            return false;
+        QProcess query;
+        query.start(QStringLiteral("xdg-mime"),
+                    {QStringLiteral("query"), QStringLiteral("default"), mime.name()});
+        if (!query.waitForFinished(3000) || query.exitCode() != 0)
+            return false;
+        return !query.readAllStandardOutput().trimmed().isEmpty();
+    }
+};
+
+} // namespace
+
+Services::Services()
+{
+    installDesktop();
+}
+
+Services &Services::instance()
+{
+    static Services services;
+    return services;
+}
+
+void Services::installDesktop()
+{
+    m_clock = std::make_unique<SystemClock>();
+    m_messages = std::make_unique<DesktopMessages>();
+    m_shell = std::make_unique<DesktopShell>();
+    m_clipboard = std::make_unique<DesktopClipboard>();
+    m_fileDialogs = std::make_unique<DesktopFileDialogs>();
+    m_beeper = std::make_unique<DesktopBeeper>();
+    m_help = std::make_unique<DesktopHelp>();
+    m_fileTypes = std::make_unique<DesktopFileTypes>();
+}
+
+bool runAction(const std::function<void()> &action)
+{
+    try {
+        action();
+        return true;
+    } catch (const std::exception &e) {
+        showStandardError(QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+void showStandardError(const QString &message)
+{
+    Services::instance().messages().show(MsgKind::Error, message, MsgButtons::Ok, 0, app::title());
+}
+
+[[noreturn]] void failStartup(const QString &message)
+{
+    std::fprintf(stderr, "%s: %s\n", qPrintable(app::title()), qPrintable(message));
+    std::fflush(stderr);
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+        showStandardError(message);
+    std::exit(1);
+}
+
+} // namespace kv

@@ -1,0 +1,33 @@
+// Settings: the stand-ins for the machine registry. The installation folder lives in the INI
+// file Kestrova/Kestrova.conf of the XDG config folders (group Kestrovav20, key InstallDir1);
+// the legacy engine counts as installed when Kestrova/legacy-engine.ini exists there.
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+namespace kv::settings {
+
+/// Path of the configuration file that holds InstallDir1, or empty when there is none.
+QString configFilePath();
+
+/// The value InstallDir1, or empty when the file or the value is missing. Read anew each call.
+QString installDir();
+
+/// The data folder: InstallDir1 + "/Data"; when InstallDir1 is missing or empty, the per-user
+/// default `$XDG_DATA_HOME/Kestrova/Data` (see defaultDataFolder). Read anew each call.
+QString regDataPath();
+
+/// `$XDG_DATA_HOME/Kestrova/Data`, normally ~/.local/share/Kestrova/Data.
+QString defaultDataFolder();
+
+/// True when regDataPath() comes from the per-user default (no InstallDir1 configured).
+bool usesDefaultDataFolder();
+
+/// Path of the legacy-engine file, empty when the engine of version 1.1 is not installed.
+QString legacyEngineFilePath();
+bool legacyEngineInstalled();
+/// Alias name -> folder of the legacy engine's [Aliases] group.
+QMap<QString, QString> legacyEngineAliases();
+
+} // namespace kv::settings
