@@ -1,0 +1,30 @@
+// Start-up and shutdown of the program: the data module first, then the windows in their fixed
+// order, the first-run configuration record, the conversion check, the move of the earlier time
+// log, the main window's configured state, the start-up clock-in and the quick-start window.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace kv {
+
+class TDMKV;
+class TFMain;
+
+class Startup
+{
+public:
+    /// Windows that later parts of the program add; a step with no window does nothing.
+    std::function<void()> createWindows;     ///< windows 3 to 18, in their order
+    std::function<void()> runConversion;     ///< the conversion window, modal, destroyed after
+    std::function<void(bool)> showQuickStart; ///< the quick-start window, given TutorialShow
+
+    /// Runs steps 2 to 12. Throws StoreError (or another exception) when a step fails; the caller
+    /// ends the process. Afterwards DMKV and FMain are set.
+    void run();
+
+    /// Step 5: the conversion check, when DataConverted is true.
+    void CheckConvert();
+};
+
+} // namespace kv
