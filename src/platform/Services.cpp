@@ -179,7 +179,9 @@ void showStandardError(const QString &message)
 {
     std::fprintf(stderr, "%s: %s\n", qPrintable(app::title()), qPrintable(message));
     std::fflush(stderr);
-    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+    // The box needs someone to see it: not on the offscreen platform of headless runs.
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()) &&
+        QGuiApplication::platformName() != QStringLiteral("offscreen"))
         showStandardError(message);
     std::exit(1);
 }
