@@ -1,0 +1,300 @@
+// The export component's settings, Execute, RunExport and the shared unit routines.
+#include "EC_Main.h"
+
+#include "EC_Choice.h"
+#include "EC_View.h"
+#include "EC_Writer.h"
+#include "Services.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QWidget>
+
+namespace kv {
+
+namespace {
+
+QStringList withoutTrailingBlankLines(QStringList lines)
+{
+    while (!lines.isEmpty() && !IsNotBlank(lines.last()))
+        lines.removeLast();
+    return lines;
+}
+
+/// Raises OnExportFailed at most once per export.
+class FailureEvent
+{
+public:
+    explicit FailureEvent(TExportXComponent &c) : m_c(c) {}
+    void raise()
+    {
+        if (m_raised)
+            return;
+        m_raised = true;
+        if (m_c.OnExportFailed)
+            m_c.OnExportFailed(&m_c);
+    }
+
+private:
+    TExportXComponent &m_c;
+    bool m_raised = false;
+};
+
+} // namespace
+
+TExportXComponent::TExportXComponent(QObject *owner) : QObject(owner)
+{
+    m_lastChosenType = m_exportType;
+    // Restore the program when the user comes back to it after a viewer minimised it.
+    if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        connect(app, &QGuiApplication::applicationStateChanged, this,
+                &TExportXComponent::onApplicationStateChanged);
+    }
+}
+
+TExportXComponent::~TExportXComponent() = default;
+
+void TExportXComponent::onApplicationStateChanged(Qt::ApplicationState state)
+{
+    if (state != Qt::ApplicationActive || !m_minimizedForViewer)
+        return;
+    m_minimizedForViewer = false;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->isMinimized())
+            w->showNormal();
+    }
+}
+
+void TExportXComponent::setTitle(const QString &t)
+{
+    m_title = StripControlChars(t);
+}
+
+void TExportXComponent::setHeader(const QStringList &lines)
+{
+    m_header = withoutTrailingBlankLines(lines);
+}
+
+void TExportXComponent::setFooter(const QStringList &lines)
+{
+    m_footer = withoutTrailingBlankLines(lines);
+}
+
+void TExportXComponent::setCaptions(const QStringList &c)
+{
+    m_captions = withoutTrailingBlankLines(c);
+}
+
+void TExportXComponent::setHTML_CustomTemplate(const QString &t)
+{
+    if (!IsNotBlank(t)) {
+        m_htmlCustomTemplate.clear();
+        return;
+    }
+    const int semicolons = static_cast<int>(t.count(u';'));
+    if (semicolons != 10)
+        throw ExportError(ExportText::templateError(semicolons));
+    m_htmlCustomTemplate = t;
+}
+
+QWidget *TExportXComponent::ownerWindow() const
+{
+    return qobject_cast<QWidget *>(parent());
+}
+
+bool TExportXComponent::CheckReady()
+{
+    return true;
+}
+
+void TExportXComponent::BeginExport()
+{
+    m_selectionCount = GetItemCount();
+}
+
+void TExportXComponent::EndExport()
+{
+    m_columnKinds.clear();
+}
+
+void TExportXComponent::NextItem(ExportRow &row)
+{
+    row.clear();
+    FillRow(row);
+    ++m_itemsExported;
+    if (m_options.testFlag(NumberRows))
+        row.insert(row.begin(), ExportValue{QString::number(m_itemsExported), false, {}});
+}
+
+void TExportXComponent::setColumns(const QStringList &names, const std::vector<int> &kinds)
+{
+    m_columnNames = names;
+    m_columnKinds = kinds;
+}
+
+bool TExportXComponent::Execute()
+{
+    FailureEvent failed(*this);
+    bool result = false;
+    bool ranExport = false; // RunExport raises OnExportFailed itself
+    try {
+        if (CheckReady()) {
+            TExportChoiceForm dialog(ownerWindow());
+            QStringList captions;
+            for (int i = 0; i < kExportTypeCount; ++i) {
+                if (m_allowedTypes.contains(static_cast<TExportType>(i)))
+                    captions << exportTypeCaption(static_cast<TExportType>(i));
+            }
+            dialog.setup(m_lastChosenType, GetItemCount(), captions);
+            if (dialog.exec() == QDialog::Accepted) {
+                m_viewOnly = dialog.ViewChecked();
+                m_exportFile.clear();
+                m_lastChosenType = m_exportType = dialog.SelectedType();
+                ranExport = true;
+                result = RunExport();
+            }
+        }
+    } catch (...) {
+        if (!ranExport)
+            failed.raise();
+        throw;
+    }
+    if (!result && !ranExport)
+        failed.raise();
+    return result;
+}
+
+bool TExportXComponent::RunExport()
+{
+    FailureEvent failed(*this);
+    bool result = false;
+    m_recordsLeftOut = 0;
+    try {
+        if (CheckReady()) {
+            QCoreApplication::processEvents();
+            bool view = false;
+            if (m_exportType == xClipboard) {
+                view = true;
+            } else if (m_viewOnly && CanView(m_exportType)) {
+                view = true;
+            } else if (m_viewOnly) {
+                // Viewing was asked for but no program shows this format: ask for a file instead.
+                m_exportFile.clear();
+            }
+            bool cancelled = false;
+            if (!view && m_exportFile.trimmed().isEmpty()) {
+                const QString caption = exportTypeCaption(m_exportType);
+                const QString ext = exportTypeExtension(m_exportType);
+                QString name = Services::instance().fileDialogs().getSaveFileName(
+                    ownerWindow(), ExportText::saveDialogTitle(caption), QString(),
+                    ExportText::saveDialogFilter(caption, ext));
+                if (name.isEmpty()) {
+                    cancelled = true;
+                } else {
+                    if (QFileInfo(name).suffix().isEmpty())
+                        name += QLatin1Char('.') + ext;
+                    m_exportFile = name;
+                }
+            }
+            if (!cancelled) {
+                const QString target = view ? QString() : m_exportFile;
+                m_itemTotal = GetItemCount();
+                std::unique_ptr<TCustomExport> writer =
+                    CreateExportWriter(*this, m_exportType, target);
+                if (writer->Create()) {
+                    if (OnBeginExport)
+                        OnBeginExport(this);
+                    result = writer->Run();
+                    writer->Finish();
+                }
+                writer.reset();
+                if (m_recordsLeftOut > 0)
+                    Services::instance().messages().warning(
+                        ExportText::worksheetRowsLeftOut(m_recordsLeftOut));
+                if (result && OnExportFinished)
+                    OnExportFinished(this);
+            }
+        }
+    } catch (...) {
+        m_exportFile.clear();
+        failed.raise();
+        throw;
+    }
+    m_exportFile.clear();
+    if (!result)
+        failed.raise();
+    return result;
+}
+
+QString StripControlChars(const QString &s)
+{
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    const QChar *d = s.constData();
+    while (i < n && d[i].unicode() >= 32)
+        ++i;
+    if (i == n)
+        return s;
+    QString r;
+    r.reserve(n);
+    r.append(d, i);
+    for (; i < n; ++i) {
+        if (d[i].unicode() >= 32)
+            r.append(d[i]);
+    }
+    return r;
+}
+
+QString ExpandBreaks(const QString &s, const QString &tabText, const QString &breakText)
+{
+    QString r;
+    r.reserve(s.size());
+    for (QChar c : s) {
+        if (c == u'\t')
+            r += tabText;
+        else if (c == u'\n')
+            r += breakText;
+        else if (c.unicode() >= 32)
+            r += c;
+    }
+    return r;
+}
+
+QString DashLine(int n)
+{
+    return n > 0 ? QString(n, u'-') : QString();
+}
+
+QString InsertBefore(const QString &s, QChar c, QChar prefix)
+{
+    if (!s.contains(c))
+        return s;
+    QString r;
+    r.reserve(s.size() + 8);
+    for (QChar x : s) {
+        if (x == c)
+            r += prefix;
+        r += x;
+    }
+    return r;
+}
+
+QString LinesText(const QStringList &lines)
+{
+    QString r;
+    for (const QString &l : lines)
+        r += l + QStringLiteral("\r\n");
+    return r;
+}
+
+bool IsNotBlank(const QString &s)
+{
+    for (QChar c : s) {
+        if (c.unicode() > 32)
+            return true;
+    }
+    return false;
+}
+
+} // namespace kv

@@ -1,0 +1,84 @@
+// Writers of spreadsheet interchange files: DIF, SYLK and the binary BIFF worksheet.
+#pragma once
+
+#include "EC_Writer.h"
+
+namespace kv {
+
+/// DIF text in code page 1252. The tuples go to a temporary file first, because the tuple count
+/// stands in the header; the footer copies them to the target behind the completed header.
+class TDIFExport : public TCustomTextExport
+{
+public:
+    using TCustomTextExport::TCustomTextExport;
+    ~TDIFExport() override;
+
+protected:
+    QByteArray encode(const QString &s) const override { return toCp1252(s); }
+    void WriteHeader(const QStringList &titles) override;
+    void WriteRecord(const ExportRow &values, int recordNo) override;
+    void WriteFooter() override;
+
+private:
+    void tempLine(const QString &s);
+    void writeTuple(const ExportRow &values);
+    std::unique_ptr<QFile> m_temp;
+};
+
+/// SYLK text in UTF-8: picture records for the date, time, date-time and currency formats, one
+/// cell line (and a format line for dates and times) per value, column widths at the end.
+class TSYLKExport : public TCustomTextExport
+{
+public:
+    using TCustomTextExport::TCustomTextExport;
+
+protected:
+    void WriteHeader(const QStringList &titles) override;
+    void WriteRecord(const ExportRow &values, int recordNo) override;
+    void WriteFooter() override;
+
+private:
+    void writeRow(const ExportRow &values);
+};
+
+/// A BIFF2 worksheet. At most 65,536 rows fit; records beyond are counted and reported by the
+/// component after the run (RecordsLeftOut) instead of being dropped silently.
+class TBIFFExport : public TCustomShellViewExport
+{
+public:
+    using TCustomShellViewExport::TCustomShellViewExport;
+    ~TBIFFExport() override;
+
+    static constexpr int kMaxRows = 65536;
+    static constexpr int kMaxColumns = 256;
+
+protected:
+    void OpenOutput() override;
+    void closeOutput() override;
+    void WriteHeader(const QStringList &titles) override;
+    void WriteRecord(const ExportRow &values, int recordNo) override;
+    void WriteFooter() override;
+
+private:
+    void record(quint16 type, const QByteArray &data);
+    void stringRecord(quint16 type, const QString &text);
+    void cell(const QString &text, int row, int col, const ExportValue *value, int kind);
+    void numberCell(int row, int col, int xf, double v);
+    void labelCell(int row, int col, int xf, const QString &text);
+    int rowXf(int row) const;
+    QByteArray cellHead(int row, int col, int xf) const;
+
+    std::unique_ptr<QFile> m_file;
+    QIODevice *m_out = nullptr;
+    qint64 m_dimensionsPos = 0;
+    int m_titleRow = -1;
+    int m_timeStampRow = -1;
+    int m_firstHeaderRow = -1;
+    int m_firstFooterRow = -1;
+    int m_columnTitleRow = -1;
+    int m_RowCursor = 0;
+    int m_lastRow = -1; ///< last row holding a line of the export, for DIMENSIONS
+    qint64 m_leftOut = 0;
+};
+
+} // namespace kv

@@ -1,0 +1,271 @@
+// Comma-delimited, tab-delimited, fixed-width, detailed and clipboard text.
+#include "EC_TextFormats.h"
+
+#include "Services.h"
+
+namespace kv {
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+}
+
+// ---- blocks shared by the fixed-width and detailed writers ----
+
+QString TCustomExport::TextHeaderBlock(const QStringList &titles)
+{
+    QString r;
+    const QString &title = m_component.Title();
+    if (IsNotBlank(title))
+        r += title + kCrLf + DashLine(static_cast<int>(title.size())) + kCrLf + kCrLf;
+    if (has(TimeStamp))
+        r += CreatedLine() + kCrLf + kCrLf;
+    const QString header = headerText();
+    if (IsNotBlank(header))
+        r += ExpandBreaks(header, QStringLiteral("\t"), kCrLf) + kCrLf;
+    m_headerLineLength = 0;
+    if (has(ShowColHeaders)) {
+        QString line;
+        for (int i = 0; i < titles.size(); ++i) {
+            if (i > 0)
+                line += QLatin1Char(' ');
+            line += FitToWidth(titles[i], m_widths[i], true);
+        }
+        r += line + kCrLf;
+        m_headerLineLength = static_cast<int>(line.size());
+        r += DashLine(m_headerLineLength) + kCrLf;
+    }
+    return r;
+}
+
+QString TCustomExport::TextRecordLine(const ExportRow &values) const
+{
+    QString line;
+    const int n = static_cast<int>(std::min(values.size(), m_widths.size()));
+    for (int i = 0; i < n; ++i) {
+        if (i > 0)
+            line += QLatin1Char(' ');
+        line += FitToWidth(CellText(values, i), m_widths[i], true);
+    }
+    return line + kCrLf;
+}
+
+QString TCustomExport::TextFooterBlock() const
+{
+    const QString footer = formattedFooterText();
+    if (!IsNotBlank(footer))
+        return QString();
+    QString r;
+    if (has(ShowColHeaders))
+        r += DashLine(m_headerLineLength) + kCrLf + kCrLf;
+    return r + ExpandBreaks(footer, QStringLiteral("\t"), kCrLf) + kCrLf;
+}
+
+QString TCustomExport::DetailedHeaderBlock() const
+{
+    QString r;
+    const QString &title = m_component.Title();
+    if (IsNotBlank(title))
+        r += title + kCrLf + DashLine(static_cast<int>(title.size())) + kCrLf + kCrLf;
+    if (has(TimeStamp))
+        r += CreatedLine() + kCrLf + kCrLf;
+    const QString header = headerText();
+    if (IsNotBlank(header))
+        r += header + kCrLf + kCrLf;
+    return r;
+}
+
+QString TCustomExport::DetailedRecordBlock(const ExportRow &values) const
+{
+    QString r;
+    const bool labels = has(ShowColHeaders);
+    const int n = static_cast<int>(std::min<size_t>(values.size(), m_titles.size()));
+    for (int i = 0; i < n; ++i) {
+        if (labels && IsNotBlank(m_titles[i]))
+            r += FitToWidth(m_titles[i], m_captionWidth, false) + QStringLiteral(": ");
+        r += StripControlChars(values[static_cast<size_t>(i)].text) + kCrLf;
+    }
+    return r + kCrLf;
+}
+
+// ---- CSV ----
+
+QString TCSVExport::CsvLine(const ExportRow &values) const
+{
+    const QString &sep = locale().listSeparator;
+    QString line;
+    for (int i = 0; i < static_cast<int>(values.size()); ++i) {
+        if (i > 0)
+            line += sep;
+        const ExportValue &v = values[static_cast<size_t>(i)];
+        const int k = CellKind(i, v.text);
+        if (k == ckNumber || k == ckCurrency) {
+            line += NumericText(v.text, v);
+        } else {
+            line += QLatin1Char('"') + InsertBefore(StripControlChars(v.text), u'"', u'"') +
+                    QLatin1Char('"');
+        }
+    }
+    return line;
+}
+
+void TCSVExport::WriteHeader(const QStringList &titles)
+{
+    TCustomTextExport::WriteHeader(titles);
+    if (!has(ShowColHeaders))
+        return;
+    ExportRow row;
+    for (const QString &t : titles)
+        row.push_back(ExportValue{t, false, {}, false, 0});
+    writeLine(CsvLine(row));
+}
+
+void TCSVExport::WriteRecord(const ExportRow &values, int recordNo)
+{
+    TCustomTextExport::WriteRecord(values, recordNo);
+    writeLine(CsvLine(values));
+}
+
+// ---- tab-delimited ----
+
+void TTabExport::WriteHeader(const QStringList &titles)
+{
+    TCustomTextExport::WriteHeader(titles);
+    if (!has(ShowColHeaders))
+        return;
+    QString line;
+    for (const QString &t : titles)
+        line += t + QLatin1Char('\t');
+    writeLine(line);
+}
+
+void TTabExport::WriteRecord(const ExportRow &values, int recordNo)
+{
+    TCustomTextExport::WriteRecord(values, recordNo);
+    QString line;
+    for (int i = 0; i < static_cast<int>(values.size()); ++i) {
+        if (i > 0)
+            line += QLatin1Char('\t');
+        const ExportValue &v = values[static_cast<size_t>(i)];
+        const int k = CellKind(i, v.text);
+        line +=
+            k == ckNumber || k == ckCurrency ? NumericText(v.text, v) : StripControlChars(v.text);
+    }
+    writeLine(line);
+}
+
+// ---- fixed-width text ----
+
+void TTextExport::WriteHeader(const QStringList &titles)
+{
+    TCustomTextExport::WriteHeader(titles);
+    writeText(TextHeaderBlock(titles));
+}
+
+void TTextExport::WriteRecord(const ExportRow &values, int recordNo)
+{
+    TCustomTextExport::WriteRecord(values, recordNo);
+    writeText(TextRecordLine(values));
+}
+
+void TTextExport::WriteFooter()
+{
+    TCustomTextExport::WriteFooter();
+    const QString block = TextFooterBlock();
+    if (!block.isEmpty())
+        writeText(block);
+}
+
+// ---- detailed text ----
+
+namespace {
+int longest(const QStringList &titles)
+{
+    int w = 0;
+    for (const QString &t : titles)
+        w = std::max(w, static_cast<int>(t.size()));
+    return w;
+}
+} // namespace
+
+void TDetailedTextExport::WriteHeader(const QStringList &titles)
+{
+    TCustomTextExport::WriteHeader(titles);
+    m_captionWidth = longest(titles);
+    writeText(DetailedHeaderBlock());
+}
+
+void TDetailedTextExport::WriteRecord(const ExportRow &values, int recordNo)
+{
+    TCustomTextExport::WriteRecord(values, recordNo);
+    writeText(DetailedRecordBlock(values));
+}
+
+void TDetailedTextExport::WriteFooter()
+{
+    TCustomTextExport::WriteFooter();
+    const QString footer = formattedFooterText();
+    if (IsNotBlank(footer))
+        writeLine(footer);
+}
+
+// ---- clipboard ----
+
+void TClipboardExport::WriteHeader(const QStringList &titles)
+{
+    TCustomExport::WriteHeader(titles);
+    m_clipText = TextHeaderBlock(titles);
+}
+
+void TClipboardExport::WriteRecord(const ExportRow &values, int recordNo)
+{
+    TCustomExport::WriteRecord(values, recordNo);
+    m_clipText += TextRecordLine(values);
+}
+
+void TClipboardExport::WriteFooter()
+{
+    TCustomExport::WriteFooter();
+    m_clipText += TextFooterBlock();
+}
+
+void TClipboardExport::Finish()
+{
+    if (m_finished)
+        return;
+    if (m_created) {
+        Services::instance().clipboard().setText(m_clipText);
+        if (m_succeeded && has(ShowClipboardMsg)) {
+            if (progress())
+                progress()->hideProgress();
+            Services::instance().messages().information(ExportText::clipboardSuccess());
+        }
+    }
+    TCustomExport::Finish();
+}
+
+void TDetailedClipboardExport::WriteHeader(const QStringList &titles)
+{
+    TCustomExport::WriteHeader(titles);
+    m_captionWidth = longest(titles);
+    m_clipText = DetailedHeaderBlock();
+}
+
+void TDetailedClipboardExport::WriteRecord(const ExportRow &values, int recordNo)
+{
+    TCustomExport::WriteRecord(values, recordNo);
+    m_clipText += DetailedRecordBlock(values);
+}
+
+void TDetailedClipboardExport::WriteFooter()
+{
+    TCustomExport::WriteFooter();
+    const QString footer = formattedFooterText();
+    if (!IsNotBlank(footer))
+        return;
+    const int dataColumns = columnCount() - (has(NumberRows) ? 1 : 0);
+    if (dataColumns == 1)
+        m_clipText += kCrLf;
+    m_clipText += footer;
+}
+
+} // namespace kv

@@ -1,0 +1,83 @@
+// Writers of plain text: comma- and tab-delimited, fixed-width and detailed text, and the two
+// clipboard writers that build the fixed-width or detailed text in memory.
+#pragma once
+
+#include "EC_Writer.h"
+
+namespace kv {
+
+class TCSVExport : public TCustomTextExport
+{
+public:
+    using TCustomTextExport::TCustomTextExport;
+
+protected:
+    void WriteHeader(const QStringList &titles) override;
+    void WriteRecord(const ExportRow &values, int recordNo) override;
+
+private:
+    QString CsvLine(const ExportRow &values) const;
+};
+
+class TTabExport : public TCustomTextExport
+{
+public:
+    using TCustomTextExport::TCustomTextExport;
+
+protected:
+    void WriteHeader(const QStringList &titles) override;
+    void WriteRecord(const ExportRow &values, int recordNo) override;
+};
+
+class TTextExport : public TCustomTextExport
+{
+public:
+    using TCustomTextExport::TCustomTextExport;
+
+protected:
+    void WriteHeader(const QStringList &titles) override;
+    void WriteRecord(const ExportRow &values, int recordNo) override;
+    void WriteFooter() override;
+};
+
+class TDetailedTextExport : public TCustomTextExport
+{
+public:
+    using TCustomTextExport::TCustomTextExport;
+
+protected:
+    void WriteHeader(const QStringList &titles) override;
+    void WriteRecord(const ExportRow &values, int recordNo) override;
+    void WriteFooter() override;
+};
+
+/// Fixed-width text on the clipboard. The clipboard is filled when the writer finishes, also
+/// after a cancelled or failed run.
+class TClipboardExport : public TCustomExport
+{
+public:
+    using TCustomExport::TCustomExport;
+    void Finish() override;
+    const QString &ClipText() const { return m_clipText; }
+
+protected:
+    void OpenOutput() override {}
+    void WriteHeader(const QStringList &titles) override;
+    void WriteRecord(const ExportRow &values, int recordNo) override;
+    void WriteFooter() override;
+
+    QString m_clipText;
+};
+
+class TDetailedClipboardExport : public TClipboardExport
+{
+public:
+    using TClipboardExport::TClipboardExport;
+
+protected:
+    void WriteHeader(const QStringList &titles) override;
+    void WriteRecord(const ExportRow &values, int recordNo) override;
+    void WriteFooter() override;
+};
+
+} // namespace kv

@@ -1,0 +1,187 @@
+// Writers: one export run over an output sink. TCustomExport holds the record loop (Run), the
+// progress window and the text routines the formats share; TCustomShellViewExport adds the file
+// to write (target or temporary name) and the opening of the result; TCustomTextExport writes
+// lines ending in CR LF to a QIODevice in the character set of its format.
+#pragma once
+
+#include "EC_Main.h"
+#include "ExportLocale.h"
+
+#include <QFile>
+#include <QIODevice>
+#include <memory>
+
+namespace kv {
+
+/// The progress shown while a writer runs (TProgressForm on the desktop).
+class ExportProgress
+{
+public:
+    virtual ~ExportProgress() = default;
+    virtual void showProgress() = 0;
+    virtual void hideProgress() = 0;
+    virtual void closeProgress() = 0;
+    /// False when the user cancelled.
+    virtual bool UpdateProgress(int n) = 0;
+};
+
+class TCustomExport
+{
+public:
+    /// `sink`, when given, receives the output instead of the file named by `target`; the writer
+    /// does not own it.
+    TCustomExport(TExportXComponent &component, TExportType type, const QString &target,
+                  QIODevice *sink = nullptr);
+    virtual ~TCustomExport();
+    TCustomExport(const TCustomExport &) = delete;
+    TCustomExport &operator=(const TCustomExport &) = delete;
+
+    /// Writer creation: the readiness check once more, the progress window, the output. Returns
+    /// false when the check fails; throws ExportError when the output cannot be created.
+    bool Create();
+    /// The record loop; false on failure or cancel (the failure has been shown to the user).
+    bool Run();
+    /// Finishing: closes the output and opens the viewer or fills the clipboard. Called once.
+    virtual void Finish();
+
+    bool Succeeded() const { return m_succeeded; }
+    int RecordNo() const { return m_recordNo; }
+    const QStringList &FormattedFooter() const { return m_component.FormattedFooter(); }
+
+    // Routines shared by the formats.
+    QString CreatedLine() const;
+    static QString CellText(const ExportRow &values, int i);
+    int CellKind(int i, const QString &s) const;
+    bool IsNumericText(const QString &s) const;
+    QString NumericText(const QString &s, const ExportValue &value) const;
+    int ColumnWidth(int i) const;
+    QString FitToWidth(const QString &s, int width, bool alignNumbers) const;
+    /// `s` with the first locale decimal separator replaced by ".".
+    QString DotDecimal(const QString &s) const;
+    const ExportLocale &locale() const { return m_locale; }
+
+    // Number format codes of the spreadsheet formats, from the locale and the options.
+    QString DateFormatCode() const;
+    QString TimeFormatCode() const;
+    QString DateTimeFormatCode() const;
+    QString CurrencyFormatCode() const;
+    /// Dates and times read back from their text in the locale's order; throw ExportError for a
+    /// text that is no date or time.
+    double ParseDateText(const QString &s) const;
+    double ParseTimeText(const QString &s) const;
+    double ParseDateTimeText(const QString &s) const;
+    /// The serial number a date, time or date-time cell (kinds 7 to 11) holds: the field's value
+    /// where the data set gave it, at the precision its text shows; else the text read back.
+    double CellSerial(int kind, const ExportValue &v, const QString &text) const;
+    /// A number read from a text with the locale's decimal separator; throws ExportError.
+    double ReadNumber(const QString &s) const;
+
+protected:
+    virtual void OpenOutput() {}
+    virtual void WriteHeader(const QStringList &titles);
+    virtual void WriteRecord(const ExportRow &values, int recordNo);
+    virtual void WriteFooter();
+    virtual void ReportFailure(const QString &error);
+    virtual QString failureMessage() const { return ExportText::exportFailed(); }
+    /// Called inside the run's error trap after the footer: makes sure every byte reached the
+    /// output, so that a full disk fails the run instead of passing unnoticed.
+    virtual void commitOutput() {}
+
+    TExportXComponent &component() const { return m_component; }
+    TExportOptions options() const { return m_component.Options(); }
+    bool has(TExportOption o) const { return m_component.Options().testFlag(o); }
+    int columnCount() const { return m_titles.size(); }
+    const QStringList &titles() const { return m_titles; }
+    ExportProgress *progress() const { return m_progress.get(); }
+    void closeProgressNow();
+    void freeProgress() { m_progress.reset(); }
+    /// The footer lines joined, each ending in CR LF.
+    QString formattedFooterText() const { return LinesText(m_component.FormattedFooter()); }
+    QString headerText() const { return LinesText(m_component.Header()); }
+
+    // Blocks of the fixed-width and detailed layouts, shared by the file and clipboard writers.
+    QString TextHeaderBlock(const QStringList &titles);
+    QString TextRecordLine(const ExportRow &values) const;
+    QString TextFooterBlock() const;
+    /// Title, dashes, time stamp and header of the detailed layout, each part only when present.
+    QString DetailedHeaderBlock() const;
+    /// The label lines of one record of the detailed layout, and the empty line after them.
+    QString DetailedRecordBlock(const ExportRow &values) const;
+    int m_headerLineLength = 0;
+    int m_captionWidth = 0;
+
+    TExportType m_type;
+    QString m_target;
+    bool m_toFile = false;
+    QString m_extension;
+    QIODevice *m_sink = nullptr;
+    std::vector<int> m_textLengths;
+    std::vector<int> m_widths; ///< ColumnWidth of each column, fixed for the run
+    bool m_created = false;
+    bool m_succeeded = false;
+    bool m_finished = false;
+
+private:
+    TExportXComponent &m_component;
+    ExportLocale m_locale;
+    int m_recordNo = 0;
+    QStringList m_titles;
+    std::unique_ptr<ExportProgress> m_progress;
+};
+
+/// A writer that produces a file, which view mode opens with the desktop's program for it.
+class TCustomShellViewExport : public TCustomExport
+{
+public:
+    using TCustomExport::TCustomExport;
+    const QString &FileName() const { return m_fileName; }
+    void Finish() override;
+
+protected:
+    void OpenOutput() override;
+    /// Closes the output; throws ExportError when buffered bytes cannot be written.
+    virtual void closeOutput() {}
+    void openViewer();
+
+    QString m_fileName;
+    QString m_viewerError;
+};
+
+/// A writer of text lines, each ending in CR LF, to a file or sink.
+class TCustomTextExport : public TCustomShellViewExport
+{
+public:
+    using TCustomShellViewExport::TCustomShellViewExport;
+
+protected:
+    void OpenOutput() override;
+    void closeOutput() override;
+    void commitOutput() override { flushOutput(); }
+    QString failureMessage() const override { return ExportText::textFileFailed(); }
+    /// The bytes of a text in the format's character set (UTF-8 unless the format says otherwise).
+    virtual QByteArray encode(const QString &s) const { return s.toUtf8(); }
+
+    void writeText(const QString &s);
+    void writeLine(const QString &s);
+    void writeBytes(const QByteArray &b);
+    /// Writes buffered bytes; throws ExportError on failure.
+    void flushOutput();
+    QIODevice *out() const { return m_out; }
+
+private:
+    std::unique_ptr<QFile> m_file;
+    QIODevice *m_out = nullptr;
+};
+
+/// The writer of a format: CSV, tab, text (detailed with DetailedMode), clipboard (detailed with
+/// DetailedMode), DIF, SYLK, BIFF, HTML, RTF (also for the Word type).
+std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent &component, TExportType type,
+                                                  const QString &target, QIODevice *sink = nullptr);
+
+/// Code page 1252 with "?" for a character outside it.
+QByteArray toCp1252(const QString &s);
+/// Formats `format` with one floating-point argument in the manner of the footer format strings
+/// ("%.0f records"); throws ExportError for a format that is not valid for one number.
+QString FormatFooter(const QString &format, double value, const ExportLocale &locale);
+
+} // namespace kv

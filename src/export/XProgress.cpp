@@ -1,0 +1,88 @@
+// The progress window of an export run.
+#include "XProgress.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+
+namespace kv {
+
+namespace {
+constexpr int kWidth = 263;
+constexpr int kHeight = 32;
+constexpr int kRunningHeight = 57;
+constexpr int kUpdatesPerRun = 25;
+} // namespace
+
+TProgressForm::TProgressForm(const QString &caption, const QString &panelText,
+                             const QString &countFormat, int total)
+    : QDialog(QApplication::activeWindow(),
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint),
+      m_bar(new QProgressBar(this)), m_panel(new QLabel(this)), m_countFormat(countFormat)
+{
+    setObjectName(QStringLiteral("ProgressForm"));
+    setWindowTitle(caption);
+    m_bar->setObjectName(QStringLiteral("ProgressBar"));
+    m_bar->setGeometry(8, 8, 249, 16);
+    m_bar->setRange(0, 100);
+    m_bar->setTextVisible(false);
+    m_panel->setObjectName(QStringLiteral("ExportPanel"));
+    m_panel->setGeometry(8, 4, 249, 21);
+    m_panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_panel->setText(panelText);
+    m_panel->hide();
+
+    m_start.start();
+    m_running = total < 0;
+    m_interval = total / kUpdatesPerRun + 1;
+    int height = kHeight;
+    if (m_running) {
+        m_bar->hide();
+        m_panel->show();
+        height = kRunningHeight;
+    } else {
+        m_bar->setMaximum(total / m_interval);
+        m_bar->setValue(0);
+    }
+    setFixedSize(kWidth, height);
+}
+
+bool TProgressForm::UpdateProgress(int n)
+{
+    if (m_interval <= 0 || n % m_interval != 0)
+        return true;
+    if (m_running) {
+        const double secs = static_cast<double>(m_start.elapsed()) / 1000.0;
+        QString text = m_countFormat;
+        text.replace(QStringLiteral("%d"), QString::number(n));
+        text.replace(QStringLiteral("%.2f"), QString::number(secs, 'f', 2));
+        m_panel->setText(text);
+        QCoreApplication::processEvents();
+        return true;
+    }
+    QCoreApplication::processEvents();
+    if (m_bar->value() + 1 > m_bar->maximum())
+        m_bar->setValue(m_bar->maximum());
+    else
+        m_bar->setValue(m_bar->value() + 1);
+    return isVisible();
+}
+
+void TProgressForm::keyPressEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+std::unique_ptr<ExportProgress> NewProgressForm(const QString &caption, const QString &panelText,
+                                                const QString &countFormat, int total)
+{
+    return std::make_unique<TProgressForm>(caption, panelText, countFormat, total);
+}
+
+} // namespace kv
