@@ -102,8 +102,9 @@ private:
 };
 
 /// The value of an expression (see ReportExpression). Without word wrap a text wider than the
-/// item is cut at its right edge; with word wrap it breaks into lines, the band grows downward
-/// to hold them all and continues on the next page when the page ends.
+/// item ends in "…" at its right edge, so that a cut never passes unseen; with word wrap it breaks
+/// into lines, the band grows downward to hold them all and continues on the next page when the
+/// page ends.
 class ReportText : public ReportItemBase<ReportText>
 {
 public:

@@ -49,21 +49,6 @@ double alignedX(const QRectF &box, double textWidth, Qt::Alignment alignment)
     return box.left();
 }
 
-/// Longest start of @p text no wider than @p width.
-QString cutToWidth(const QString &text, double width, const QFontMetricsF &metrics)
-{
-    qsizetype low = 0;
-    qsizetype high = text.size();
-    while (low < high) {
-        const qsizetype mid = (low + high + 1) / 2;
-        if (metrics.horizontalAdvance(text.left(mid)) <= width)
-            low = mid;
-        else
-            high = mid - 1;
-    }
-    return text.left(low);
-}
-
 /// Lines of @p text wrapped at word boundaries to @p width (inside a word too when the word
 /// alone is wider). Line breaks in the text are kept.
 QStringList wrapLines(const QString &text, const QFont &font, const QFontMetricsF &metrics,
@@ -186,7 +171,7 @@ void ReportRenderer::layoutText(const CompiledItem &ci, const QString &text, boo
     else if (autoSize || fm.horizontalAdvance(text) <= ci.box.width())
         lines.append(text);
     else
-        lines.append(cutToWidth(text, ci.box.width(), fm));
+        lines.append(fm.elidedText(text, Qt::ElideRight, ci.box.width()));
 
     double top = ci.box.top();
     for (const QString &line : lines) {

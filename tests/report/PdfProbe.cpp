@@ -3,7 +3,7 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
+#include <QXmlStreamReader>
 
 namespace kv::test {
 
@@ -30,13 +30,49 @@ QStringList pdfPages(const QString &pdf)
     return pages;
 }
 
-int pdfPageCount(const QString &pdf)
+QString pdfInfoValue(const QString &pdf, const QString &key)
 {
     const QString info = run(QStringLiteral("pdfinfo"), {pdf});
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"), QRegularExpression::MultilineOption)
-            .match(info);
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
+    for (const QString &line : info.split(u'\n')) {
+        if (line.startsWith(key + u':'))
+            return line.mid(key.size() + 1).trimmed();
+    }
+    return {};
+}
+
+int pdfPageCount(const QString &pdf)
+{
+    bool ok = false;
+    const int pages = pdfInfoValue(pdf, QStringLiteral("Pages")).toInt(&ok);
+    return ok ? pages : -1;
+}
+
+QList<PdfWord> pdfWords(const QString &pdf)
+{
+    // The output is XHTML: <page ...> elements holding <word xMin=".." ...>text</word>.
+    const QString html =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    QList<PdfWord> words;
+    int page = 0;
+    QXmlStreamReader xml(html);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"page") {
+            ++page;
+        } else if (xml.name() == u"word") {
+            const QXmlStreamAttributes a = xml.attributes();
+            PdfWord w;
+            w.page = page;
+            w.xMin = a.value(QStringLiteral("xMin")).toDouble();
+            w.yMin = a.value(QStringLiteral("yMin")).toDouble();
+            w.xMax = a.value(QStringLiteral("xMax")).toDouble();
+            w.yMax = a.value(QStringLiteral("yMax")).toDouble();
+            w.text = xml.readElementText();
+            words.append(w);
+        }
+    }
+    return words;
 }
 
 QString pdfPageImage(const QString &pdf, int page, int dpi, const QString &outBase)
