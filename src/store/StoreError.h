@@ -18,11 +18,14 @@ public:
     static constexpr int kMaskMismatch = 9733;  ///< a value does not fit its picture mask
     static constexpr int kOpenFailed = 9994;    ///< a table file is missing, unreadable or foreign
     static constexpr int kWriteFailed = 9995;   ///< the file system refused a write
+    static constexpr int kInvalidOperation = 9996; ///< closed table, not editing, read-only field
+    static constexpr int kInvalidValue = 9997;  ///< a value cannot be converted to the field's type
+    static constexpr int kRecordDeleted = 9998; ///< the record (or bookmark) no longer exists
+    static constexpr int kUnknownIndex = 9999;  ///< the table file has no index of that name
 
     explicit StoreError(const QString &message, int code = 0)
         : std::runtime_error(message.toStdString()), m_message(message), m_code(code)
-    {
-    }
+    {}
 
     QString message() const { return m_message; }
     int code() const { return m_code; }

@@ -79,13 +79,22 @@ public:
     Event BeforeOpen, AfterOpen, OnNewRecord, BeforePost, AfterPost, AfterCancel, OnCalcFields;
 
     // ---- moving ----
+    // Moves end a pending edit first (a modified record is posted, an unmodified one
+    // cancelled) and skip records the filter rejects.
     void first();
     void prior();
     void next();
     void last();
+    /// True after next() from the last visible record, and while no record is visible.
     bool eof() const { return m_eof; }
+    /// True after first(), after prior() from the first visible record, and while no record is
+    /// visible.
     bool bof() const { return m_bof; }
+    /// No visible record (a record being inserted counts as one).
     bool isEmpty() const;
+    /// Re-reads the file: records posted through other table objects or by other processes
+    /// become visible; the cursor stays on its record while it exists and is visible, else it
+    /// goes to the following one (or the last).
     void refresh();
 
     // ---- editing ----
@@ -124,14 +133,27 @@ public:
     /// Row id of the current record (0 when none or inserting).
     qint64 currentRowId() const;
 
+    /// SQLite's query plan of a forward move in the current index (diagnostics and tests).
+    QString moveQueryPlan();
+
 signals:
-    void stateChanged();   ///< state went browse/edit/insert/inactive
-    void recordChanged();  ///< the cursor moved or the current record was re-read
+    void stateChanged();  ///< state went browse/edit/insert/inactive
+    void recordChanged(); ///< the cursor moved or the current record was re-read
     void fieldChanged(kv::Field *field);
-    void dataChanged();    ///< the view changed (post, delete, refresh, index, filter)
+    void dataChanged(); ///< the view changed (post, delete, refresh, index, filter)
+    /// Emitted at the start of post(): a bound widget being edited hands its value over now.
+    void updateRecord();
+    /// A check of post() failed on this field: the widget bound to it should take the focus.
+    void focusFieldRequested(kv::Field *field);
 
 private:
     friend class Field;
+    const QVariant &fieldData(int index) const;
+    void checkWritable(const Field &field) const;
+    void setFieldData(Field &field, const QVariant &stored);
+    void notifyLayoutChanged();
+    void closeTable(bool notify);
+
     struct Impl;
     std::unique_ptr<Impl> d;
 
@@ -159,7 +181,8 @@ class DataSource : public QObject
 {
     Q_OBJECT
 public:
-    DataSource(const QString &objectName, StoreTable *table, bool autoEdit, QObject *parent = nullptr)
+    DataSource(const QString &objectName, StoreTable *table, bool autoEdit,
+               QObject *parent = nullptr)
         : QObject(parent), m_table(table), m_autoEdit(autoEdit)
     {
         setObjectName(objectName);

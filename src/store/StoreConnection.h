@@ -1,0 +1,166 @@
+// StoreConnection: this process's one SQLite connection to one table file, shared by every
+// StoreTable over that file. It opens and checks the file (or creates it from a schema),
+// describes its table and indexes, runs transactions and batches, caches prepared statements,
+// tells when the file changed, and owns the file's record locks.
+#pragma once
+
+#include "RecordLockFile.h"
+#include "TableSchema.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace kv {
+
+/// Shared connection to one table file. Obtain it with acquire(); it closes when the last
+/// StoreTable over the file lets go of it.
+///
+/// Errors are reported by throwing StoreError; every message names the table file.
+class StoreConnection
+{
+public:
+    /// Marks a database file as one of ours (PRAGMA application_id), "KVST".
+    static constexpr int kApplicationId = 0x4B565354;
+    /// Layout version of our files (PRAGMA user_version).
+    static constexpr int kSchemaVersion = 1;
+    /// Row-id column added to tables whose schema has no auto-increment field, so that row
+    /// ids (bookmarks, lock bytes) are never handed out twice.
+    static constexpr const char *kHiddenRowIdColumn = "kv_rowid";
+
+    struct Column
+    {
+        QString name;
+        QString declaredType;
+        bool notNull = false;
+        bool rowIdAlias = false; ///< INTEGER PRIMARY KEY: the column is the row id
+    };
+    struct Index
+    {
+        QString name;
+        QStringList keys;
+        QList<bool> keyNotNull; ///< per key: the file refuses nulls in that column
+        bool unique = false;
+        bool primary = false;
+        bool allKeysNotNull() const { return !keyNotNull.contains(false); }
+    };
+    struct Table
+    {
+        QString name;
+        QList<Column> columns;
+        QList<Index> indexes; ///< the primary index first
+        const Column *column(const QString &name) const;
+        const Index *index(const QString &name) const;
+        const Index *primary() const { return &indexes.front(); }
+    };
+    /// Changes to the file: equal stamps mean no commit happened in between, by this process
+    /// or another one.
+    struct Stamp
+    {
+        qint64 dataVersion = -1;
+        quint64 writes = 0;
+        bool operator==(const Stamp &) const = default;
+    };
+
+    /// The connection to `filePath`, opened when this process has none. A missing file is
+    /// created from `schema` when `createIfMissing` is on; an existing file is never replaced.
+    static std::shared_ptr<StoreConnection> acquire(const QString &filePath,
+                                                    const TableSchema &schema,
+                                                    const QString &sqlTable, bool createIfMissing);
+    ~StoreConnection();
+    StoreConnection(const StoreConnection &) = delete;
+    StoreConnection &operator=(const StoreConnection &) = delete;
+
+    /// Absolute path of the table file.
+    const QString &filePath() const { return m_path; }
+    sqlite3 *handle() const { return m_db; }
+    /// True when the file runs with a write-ahead log (local disks), false with the rollback
+    /// journal (network file systems).
+    bool usesWal() const { return m_wal; }
+
+    /// Description of the table `sqlName` in the file; nullptr when the file has none.
+    const Table *table(const QString &sqlName);
+
+    Stamp stamp();
+    /// Records a change made through this connection (a post, a delete, a rollback).
+    void noteWrite() { ++m_writes; }
+
+    /// Batches: posts between begin and commit form one transaction. Nested batches are
+    /// savepoints inside it.
+    void beginBatch();
+    void commitBatch();
+    void rollbackBatch();
+    int batchDepth() const { return m_batchDepth; }
+
+    RecordLockFile &locks() { return *m_locks; }
+
+    void exec(const QString &sql, int failCode);
+    /// Throws the StoreError for SQLite result `rc`: "Cannot <action> data file <path>: ...".
+    [[noreturn]] void fail(int rc, const QString &action, int code) const;
+
+private:
+    friend class SqlQuery;
+    explicit StoreConnection(const QString &path);
+    void open(const TableSchema &schema, const QString &sqlTable, bool createIfMissing);
+    void checkHeader() const;
+    void openDatabase();
+    void checkIdentity();
+    bool createFile(const TableSchema &schema, const QString &sqlTable);
+    void configure();
+    Table describe(const QString &sqlName);
+    sqlite3_stmt *takeStatement(const QString &sql, bool *cached);
+    void giveBack(sqlite3_stmt *stmt, bool cached);
+
+    QString m_path;
+    sqlite3 *m_db = nullptr;
+    bool m_wal = false;
+    quint64 m_writes = 0;
+    int m_batchDepth = 0;
+    std::unique_ptr<RecordLockFile> m_locks;
+    QHash<QString, sqlite3_stmt *> m_statements;
+    QHash<QString, std::shared_ptr<Table>> m_tables;
+};
+
+/// One use of a (cached) prepared statement: bind, step, read; reset when it goes out of scope.
+class SqlQuery
+{
+public:
+    SqlQuery(StoreConnection &connection, const QString &sql);
+    ~SqlQuery();
+    SqlQuery(const SqlQuery &) = delete;
+    SqlQuery &operator=(const SqlQuery &) = delete;
+
+    /// Binds parameter `index` (1-based): null, bool, integers, double, text or bytes.
+    void bind(int index, const QVariant &value);
+    void bindAll(const QVariantList &values);
+    /// Raw step: SQLITE_ROW, SQLITE_DONE or an error code.
+    int stepRaw();
+    /// Steps; true while there is a row. Throws with `failCode` on an error.
+    bool next(int failCode);
+    /// Steps to the end, throwing with `failCode` on an error.
+    void run(int failCode);
+
+    bool isNull(int column) const;
+    qint64 int64(int column) const;
+    double real(int column) const;
+    QString text(int column) const;
+    /// The column's value by its storage class: null, qint64, double, QString or QByteArray.
+    QVariant raw(int column) const;
+    sqlite3_stmt *statement() const { return m_stmt; }
+
+private:
+    StoreConnection &m_c;
+    sqlite3_stmt *m_stmt;
+    bool m_cached = false;
+};
+
+/// Quotes an SQL identifier: "name" with inner quotes doubled.
+QString quoteIdentifier(const QString &name);
+
+} // namespace kv

@@ -1,0 +1,1466 @@
+// StoreTable: the keyset cursor over one table file, its record buffer, the editing states
+// and the record rules of post.
+//
+// Design notes
+// ------------
+// A StoreTable is a window on one SQL table inside one SQLite file. Its position is not a
+// record number but the current record's key in the current index plus its row id; every
+// move asks SQLite for the rows after (or before) that key in index order:
+//
+//     SELECT rowid, <keys>, <fields> FROM t WHERE (k1,..,kn,rowid) > (?,..,?)
+//            ORDER BY k1,..,kn,rowid LIMIT <batch>
+//
+// SQLite answers that with a seek in the index, so a move costs one index step whatever the
+// size of the table. Rows come in read-ahead batches (8, doubling to 256) kept in `ahead`.
+//
+// Invariants:
+//   * `current` holds the key values (as read from the file) and the row id of the record in
+//     the buffer while `hasCurrent`; in insert state it still names the record the insert
+//     started from, which cancel() returns to.
+//   * `values` is the record buffer: one stored-form value per field (see FieldValue.h);
+//     calculated fields are null until OnCalcFields fills them, which happens whenever a
+//     record is loaded and, in edit or insert state, after each write to a stored field.
+//   * The read-ahead batch is valid only while (direction, anchor row id, change stamp) are
+//     unchanged: any commit on the file (ours or another process's), refresh, a change of
+//     index or filter, and every edit operation drop it.
+//   * The row-value comparison is exact only without nulls on the compared side. A forward
+//     move from a key without nulls, and a backward move in an index whose key columns refuse
+//     nulls, use it; otherwise the comparison is spelled out column by column with nulls
+//     ordered first (SQLite's own index order), which is slower but right (todo.DAT).
+//   * lockedRow != 0 exactly in edit state (and while deleting): this object holds one hold
+//     of that record's lock in the file's RecordLockFile.
+//   * The filter predicate and OnCalcFields see the candidate record in the buffer. When a
+//     scan finds nothing, or a callback throws, the buffer and position are restored.
+//   * No SQLite statement is stepping while user code (events, filter) runs: batches are read
+//     into memory first, so callbacks may use other tables on the same file.
+//
+// States and the function that performs each transition:
+//
+//   from              to          function
+//   Inactive          Browse      open() (BeforeOpen, connect, first record, AfterOpen)
+//   any               Inactive    close() (drops a pending edit, releases its lock)
+//   Browse            Insert      insert(); edit() while no record is visible
+//   Browse            Edit        edit() (lock with retries, re-read the record)
+//   Edit/Insert       Browse      post() on success (AfterPost runs after the state change)
+//   Edit/Insert       Browse      cancel() (AfterCancel)
+//   Insert            Browse      deleteRecord() (acts as cancel())
+//   Edit              Browse      deleteRecord() (removes the record, changes dropped)
+//   Edit/Insert       Browse      endPendingEdit() before moves, refresh, insert, findKey,
+//                                 gotoBookmark, index or filter changes: post() when
+//                                 modified, else cancel()
+//   Browse/Edit/Ins.  CalcFields  runCalcFields(), only while OnCalcFields runs; back after
+//   Edit/Insert       unchanged   post() failing (required, BeforePost, mask, key, lock, I/O)
+#include "StoreTable.h"
+
+#include "FieldValue.h"
+#include "PictureMask.h"
+#include "StoreConnection.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+#include <deque>
+#include <optional>
+#include <sqlite3.h>
+
+namespace kv {
+
+namespace {
+
+constexpr int kFirstBatch = 8;
+constexpr int kMaxBatch = 256;
+constexpr int kScanBatch = 512;
+constexpr int kMaxFindValues = 5;
+
+struct Position
+{
+    qint64 rowId = 0;
+    QVariantList keys;
+};
+
+struct Row
+{
+    qint64 rowId = 0;
+    QVariantList keys;
+    QVariantList values; ///< per stored field, as read from the file
+};
+
+enum class From { Edge, Current, At };
+
+/// One post or delete: a transaction of its own, or a savepoint inside an open batch.
+class WriteTransaction
+{
+public:
+    explicit WriteTransaction(StoreConnection &c) : m_c(c), m_outer(c.batchDepth() == 0)
+    {
+        m_c.exec(m_outer ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("SAVEPOINT kv_post"),
+                 StoreError::kWriteFailed);
+    }
+    ~WriteTransaction()
+    {
+        if (m_done)
+            return;
+        try {
+            if (m_outer) {
+                m_c.exec(QStringLiteral("ROLLBACK"), StoreError::kWriteFailed);
+            } else {
+                m_c.exec(QStringLiteral("ROLLBACK TO kv_post"), StoreError::kWriteFailed);
+                m_c.exec(QStringLiteral("RELEASE kv_post"), StoreError::kWriteFailed);
+            }
+        } catch (...) {
+            // The error that brought us here is the one to report.
+        }
+    }
+    void commit()
+    {
+        m_c.exec(m_outer ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE kv_post"),
+                 StoreError::kWriteFailed);
+        m_done = true;
+    }
+
+private:
+    StoreConnection &m_c;
+    bool m_outer;
+    bool m_done = false;
+};
+
+bool hasNull(const QVariantList &values)
+{
+    for (const QVariant &v : values)
+        if (!v.isValid())
+            return true;
+    return false;
+}
+
+} // namespace
+
+struct StoreTable::Impl
+{
+    explicit Impl(StoreTable &table) : q(table) {}
+
+    StoreTable &q;
+    std::shared_ptr<StoreConnection> conn;
+    const StoreConnection::Table *table = nullptr;
+    const StoreConnection::Index *index = nullptr;
+    QString path;     ///< absolute path of the table file, for messages
+    QString sqlTable; ///< quoted SQL name of the table
+    std::vector<int> storedFields;
+    std::vector<int> writtenFields; ///< stored fields that post writes (not auto-increment)
+    QString selectList;
+    QString orderAscending;
+    QString orderDescending;
+
+    std::vector<QVariant> values;
+    bool hasCurrent = false;
+    Position current;
+    qint64 lockedRow = 0;
+    int batchDepth = 0;
+    bool notify = true;
+
+    std::deque<Row> ahead;
+    int aheadDirection = 0;
+    bool aheadAtEnd = false;
+    qint64 aheadAnchor = 0;
+    bool aheadTailValid = false;
+    Position aheadTail;
+    StoreConnection::Stamp aheadStamp;
+    int batchSize = kFirstBatch;
+
+    std::vector<std::pair<QString, PictureMask>> masks;
+
+    struct Snapshot
+    {
+        bool hasCurrent;
+        Position current;
+        std::vector<QVariant> values;
+    };
+
+    // ---- signals ----
+    bool quiet() const { return !notify || q.controlsDisabled(); }
+    void emitState()
+    {
+        if (!quiet())
+            emit q.stateChanged();
+    }
+    void emitRecord()
+    {
+        if (!quiet())
+            emit q.recordChanged();
+    }
+    void emitData()
+    {
+        if (!quiet())
+            emit q.dataChanged();
+    }
+
+    [[noreturn]] void failClosed() const
+    {
+        throw StoreError(QStringLiteral("%1: Cannot perform this operation on a closed dataset")
+                             .arg(q.objectName()),
+                         StoreError::kInvalidOperation);
+    }
+    void checkActive() const
+    {
+        if (q.m_state == State::Inactive)
+            failClosed();
+    }
+    bool editing() const { return q.m_state == State::Edit || q.m_state == State::Insert; }
+
+    // ---- opening ----
+
+    void openFile()
+    {
+        path = QDir::cleanPath(QFileInfo(q.filePath()).absoluteFilePath());
+        const QString name = q.m_schema.tableName.isEmpty() ? QFileInfo(q.m_tableName).baseName()
+                                                            : q.m_schema.tableName;
+        conn = StoreConnection::acquire(path, q.m_schema, name, q.m_createIfMissing);
+        table = conn->table(name);
+        const auto foreign = [&](const QString &why) {
+            return StoreError(QStringLiteral("Data file %1 is not the expected table (%2); it "
+                                             "belongs to another program or is damaged")
+                                  .arg(path, why),
+                              StoreError::kOpenFailed);
+        };
+        if (!table)
+            throw foreign(QStringLiteral("it holds no table %1").arg(name));
+        sqlTable = quoteIdentifier(table->name);
+
+        for (const ColumnDef &c : q.m_schema.columns)
+            if (!table->column(c.name))
+                throw foreign(QStringLiteral("it has no field '%1'").arg(c.name));
+        for (const IndexDef &i : q.m_schema.indexes) {
+            const StoreConnection::Index *found =
+                i.primary ? table->primary() : table->index(i.name);
+            bool same = found && found->keys.size() == i.keys.size();
+            for (qsizetype k = 0; same && k < i.keys.size(); ++k)
+                same = found->keys.at(k).compare(i.keys.at(k), Qt::CaseInsensitive) == 0;
+            if (!same)
+                throw foreign(QStringLiteral("it has no index %1 on %2")
+                                  .arg(i.name, i.keys.join(QStringLiteral(", "))));
+        }
+
+        storedFields.clear();
+        writtenFields.clear();
+        QStringList fieldColumns;
+        for (const auto &f : q.m_fields) {
+            if (f->isCalculated())
+                continue;
+            const StoreConnection::Column *c = table->column(f->fieldName());
+            if (!c)
+                throw StoreError(
+                    QStringLiteral("Data file %1 has no field '%2'").arg(path, f->fieldName()),
+                    StoreError::kOpenFailed);
+            storedFields.push_back(f->index());
+            if (f->dataType() != FieldType::AutoInc && !c->rowIdAlias)
+                writtenFields.push_back(f->index());
+        }
+        values.assign(q.m_fields.size(), QVariant());
+        selectIndex(resolveIndex(q.m_indexName));
+    }
+
+    void closeFile()
+    {
+        if (lockedRow != 0 && conn)
+            conn->locks().unlock(lockedRow);
+        lockedRow = 0;
+        while (batchDepth > 0 && conn) {
+            --batchDepth;
+            try {
+                conn->rollbackBatch();
+            } catch (...) {
+                // Closing goes on; the connection rolls back when it closes.
+            }
+        }
+        batchDepth = 0;
+        invalidate();
+        conn.reset();
+        table = nullptr;
+        index = nullptr;
+        hasCurrent = false;
+        current = Position();
+        values.assign(q.m_fields.size(), QVariant());
+    }
+
+    const StoreConnection::Index *resolveIndex(const QString &name) const
+    {
+        if (name.isEmpty())
+            return table->primary();
+        if (const StoreConnection::Index *i = table->index(name))
+            return i;
+        const IndexDef *primary = q.m_schema.primaryIndex();
+        if (primary && primary->name.compare(name, Qt::CaseInsensitive) == 0)
+            return table->primary();
+        throw StoreError(QStringLiteral("Index %1 does not exist in data file %2").arg(name, path),
+                         StoreError::kUnknownIndex);
+    }
+
+    void selectIndex(const StoreConnection::Index *i)
+    {
+        index = i;
+        QStringList list{QStringLiteral("rowid")};
+        QStringList ascending, descending;
+        for (const QString &k : i->keys) {
+            list << quoteIdentifier(k);
+            ascending << quoteIdentifier(k);
+            descending << quoteIdentifier(k) + QStringLiteral(" DESC");
+        }
+        ascending << QStringLiteral("rowid");
+        descending << QStringLiteral("rowid DESC");
+        for (int f : storedFields)
+            list << quoteIdentifier(q.m_fields[size_t(f)]->fieldName());
+        selectList = list.join(QStringLiteral(", "));
+        orderAscending = ascending.join(QStringLiteral(", "));
+        orderDescending = descending.join(QStringLiteral(", "));
+        invalidate();
+    }
+
+    // ---- SQL ----
+
+    /// Condition "after `p` in index order" (direction > 0) or "before" (< 0).
+    QString positionCondition(int direction, const Position &p, QVariantList &binds) const
+    {
+        const QStringList &keys = index->keys;
+        const qsizetype n = keys.size();
+        const bool exact = direction > 0 ? !hasNull(p.keys) : index->allKeysNotNull();
+        const QString op = direction > 0 ? QStringLiteral(">") : QStringLiteral("<");
+        if (exact) {
+            if (n == 0) {
+                binds << p.rowId;
+                return QStringLiteral("rowid ") + op + QStringLiteral(" ?");
+            }
+            QStringList cols, marks;
+            for (qsizetype i = 0; i < n; ++i) {
+                cols << quoteIdentifier(keys.at(i));
+                marks << QStringLiteral("?");
+                binds << p.keys.at(i);
+            }
+            cols << QStringLiteral("rowid");
+            marks << QStringLiteral("?");
+            binds << p.rowId;
+            return u'(' + cols.join(QStringLiteral(", ")) + QStringLiteral(") ") + op +
+                   QStringLiteral(" (") + marks.join(QStringLiteral(", ")) + u')';
+        }
+
+        // Spelled out with nulls first: OR over i of (k1..k(i-1) equal AND ki beyond).
+        QString lead;
+        const QString k0 = quoteIdentifier(keys.at(0));
+        const bool p0Null = !p.keys.at(0).isValid();
+        if (direction > 0 && !p0Null) {
+            lead = k0 + QStringLiteral(" >= ?");
+            binds << p.keys.at(0);
+        } else if (direction < 0) {
+            lead = p0Null ? QString(k0 + QStringLiteral(" IS NULL"))
+                          : QString(u'(' + k0 + QStringLiteral(" <= ? OR ") + k0 +
+                                    QStringLiteral(" IS NULL)"));
+            if (!p0Null)
+                binds << p.keys.at(0);
+        }
+        QStringList terms;
+        for (qsizetype i = 0; i <= n; ++i) {
+            QStringList parts;
+            QVariantList termBinds;
+            for (qsizetype j = 0; j < i; ++j) {
+                const QString kj = quoteIdentifier(keys.at(j));
+                if (!p.keys.at(j).isValid()) {
+                    parts << kj + QStringLiteral(" IS NULL");
+                } else {
+                    parts << kj + QStringLiteral(" = ?");
+                    termBinds << p.keys.at(j);
+                }
+            }
+            if (i == n) {
+                parts << QStringLiteral("rowid ") + op + QStringLiteral(" ?");
+                termBinds << p.rowId;
+            } else {
+                const QString ki = quoteIdentifier(keys.at(i));
+                const bool null = !p.keys.at(i).isValid();
+                if (direction > 0) {
+                    parts << (null ? ki + QStringLiteral(" IS NOT NULL")
+                                   : ki + QStringLiteral(" > ?"));
+                } else {
+                    if (null)
+                        continue; // nothing sorts before a null
+                    parts << u'(' + ki + QStringLiteral(" < ? OR ") + ki +
+                                 QStringLiteral(" IS NULL)");
+                }
+                if (!null)
+                    termBinds << p.keys.at(i);
+            }
+            terms << u'(' + parts.join(QStringLiteral(" AND ")) + u')';
+            binds << termBinds;
+        }
+        const QString spelled = u'(' + terms.join(QStringLiteral(" OR ")) + u')';
+        return lead.isEmpty() ? spelled : lead + QStringLiteral(" AND ") + spelled;
+    }
+
+    QString fetchSql(int direction, const Position *from, const QString &extraWhere,
+                     const QVariantList &extraBinds, QVariantList &binds) const
+    {
+        QStringList where;
+        if (!extraWhere.isEmpty()) {
+            where << extraWhere;
+            binds << extraBinds;
+        }
+        if (from)
+            where << positionCondition(direction, *from, binds);
+        QString sql = QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + sqlTable;
+        if (!where.isEmpty())
+            sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+        sql += QStringLiteral(" ORDER BY ") + (direction > 0 ? orderAscending : orderDescending) +
+               QStringLiteral(" LIMIT ?");
+        return sql;
+    }
+
+    Row readRow(const SqlQuery &query) const
+    {
+        Row r;
+        r.rowId = query.int64(0);
+        int column = 1;
+        for (qsizetype i = 0; i < index->keys.size(); ++i)
+            r.keys << query.raw(column++);
+        for (size_t i = 0; i < storedFields.size(); ++i)
+            r.values << query.raw(column++);
+        return r;
+    }
+
+    std::vector<Row> fetch(int direction, const Position *from, int limit,
+                           const QString &extraWhere = QString(),
+                           const QVariantList &extraBinds = QVariantList())
+    {
+        QVariantList binds;
+        const QString sql = fetchSql(direction, from, extraWhere, extraBinds, binds);
+        binds << limit;
+        SqlQuery query(*conn, sql);
+        query.bindAll(binds);
+        std::vector<Row> rows;
+        while (query.next(StoreError::kOpenFailed))
+            rows.push_back(readRow(query));
+        return rows;
+    }
+
+    std::optional<Row> fetchRow(qint64 rowId)
+    {
+        SqlQuery query(*conn, QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") +
+                                  sqlTable + QStringLiteral(" WHERE rowid = ?"));
+        query.bind(1, rowId);
+        if (!query.next(StoreError::kOpenFailed))
+            return std::nullopt;
+        return readRow(query);
+    }
+
+    // ---- record buffer ----
+
+    void runCalcFields()
+    {
+        if (!q.OnCalcFields)
+            return;
+        const State previous = q.m_state;
+        q.m_state = State::CalcFields;
+        try {
+            q.OnCalcFields(q);
+        } catch (...) {
+            q.m_state = previous;
+            throw;
+        }
+        q.m_state = previous;
+    }
+
+    void clearCalculated()
+    {
+        for (const auto &f : q.m_fields)
+            if (f->isCalculated())
+                values[size_t(f->index())] = QVariant();
+    }
+
+    void load(const Row &r)
+    {
+        for (size_t i = 0; i < storedFields.size(); ++i) {
+            const Field &f = *q.m_fields[size_t(storedFields[i])];
+            values[size_t(f.index())] =
+                fieldvalue::fromColumn(f.dataType(), r.values.at(qsizetype(i)));
+        }
+        clearCalculated();
+        current.rowId = r.rowId;
+        current.keys = r.keys;
+        hasCurrent = true;
+        runCalcFields();
+    }
+
+    bool accepts() const { return !q.m_filtered || !q.m_filter || q.m_filter(q); }
+
+    Snapshot snapshot() const { return Snapshot{hasCurrent, current, values}; }
+    void restore(Snapshot &&s)
+    {
+        hasCurrent = s.hasCurrent;
+        current = std::move(s.current);
+        values = std::move(s.values);
+    }
+
+    void setEmpty()
+    {
+        hasCurrent = false;
+        current = Position();
+        values.assign(q.m_fields.size(), QVariant());
+        q.m_eof = q.m_bof = true;
+    }
+
+    void invalidate()
+    {
+        ahead.clear();
+        aheadDirection = 0;
+        aheadAtEnd = false;
+        aheadTailValid = false;
+        batchSize = kFirstBatch;
+    }
+
+    // ---- moving ----
+
+    /// Moves to the next visible record in `direction` from the edge of the index, from the
+    /// current record, or from position `at`. False (buffer unchanged) when there is none.
+    bool scan(int direction, From from, const Position *at = nullptr)
+    {
+        Snapshot saved = snapshot();
+        const StoreConnection::Stamp now = conn->stamp();
+        const bool reuse = from == From::Current && hasCurrent && aheadDirection == direction &&
+                           aheadAnchor == current.rowId && aheadStamp == now;
+        if (!reuse) {
+            invalidate();
+            aheadDirection = direction;
+            aheadStamp = now;
+            if (from == From::Current) {
+                aheadTail = current;
+                aheadTailValid = true;
+            } else if (from == From::At) {
+                aheadTail = *at;
+                aheadTailValid = true;
+            }
+        }
+        try {
+            for (;;) {
+                if (ahead.empty()) {
+                    if (aheadAtEnd)
+                        break;
+                    std::vector<Row> rows =
+                        fetch(direction, aheadTailValid ? &aheadTail : nullptr, batchSize);
+                    aheadAtEnd = int(rows.size()) < batchSize;
+                    batchSize = std::min(batchSize * 2, kMaxBatch);
+                    if (rows.empty())
+                        break;
+                    aheadTail = Position{rows.back().rowId, rows.back().keys};
+                    aheadTailValid = true;
+                    for (Row &r : rows)
+                        ahead.push_back(std::move(r));
+                }
+                const Row r = std::move(ahead.front());
+                ahead.pop_front();
+                load(r);
+                if (accepts()) {
+                    aheadAnchor = r.rowId;
+                    return true;
+                }
+            }
+        } catch (...) {
+            restore(std::move(saved));
+            invalidate();
+            throw;
+        }
+        restore(std::move(saved));
+        aheadAnchor = hasCurrent ? current.rowId : 0;
+        return false;
+    }
+
+    /// The record at `old` is gone or hidden: go to the one after it, else the new last one,
+    /// else the view is empty.
+    void reposition(const Position &old)
+    {
+        if (scan(+1, From::At, &old) || scan(-1, From::At, &old))
+            q.m_eof = q.m_bof = false;
+        else
+            setEmpty();
+    }
+
+    /// Re-reads the current record; when it is gone or the filter now rejects it, moves on.
+    void reloadCurrent()
+    {
+        invalidate();
+        if (!hasCurrent) {
+            if (scan(+1, From::Edge)) {
+                q.m_bof = true;
+                q.m_eof = false;
+            } else {
+                setEmpty();
+            }
+            return;
+        }
+        const Position old = current;
+        if (std::optional<Row> row = fetchRow(old.rowId)) {
+            Snapshot saved = snapshot();
+            try {
+                load(*row);
+                if (accepts()) {
+                    q.m_eof = q.m_bof = false;
+                    return;
+                }
+            } catch (...) {
+                restore(std::move(saved));
+                throw;
+            }
+        }
+        reposition(old);
+    }
+
+    // ---- editing ----
+
+    void endPendingEdit()
+    {
+        if (!editing())
+            return;
+        if (q.m_modified)
+            q.post();
+        else
+            q.cancel();
+    }
+
+    void lockRecord(qint64 rowId)
+    {
+        for (int attempt = 0;; ++attempt) {
+            if (conn->locks().tryLock(rowId))
+                return;
+            if (attempt >= q.m_lockRetryCount)
+                break;
+            QThread::msleep(static_cast<unsigned long>(std::max(0, q.m_lockWaitTime)));
+        }
+        throw StoreError(QStringLiteral("Record in data file ") + path +
+                             QStringLiteral(" is in use by another user"),
+                         StoreError::kRecordLocked);
+    }
+
+    void unlockHeld()
+    {
+        if (lockedRow != 0)
+            conn->locks().unlock(lockedRow);
+        lockedRow = 0;
+    }
+
+    [[noreturn]] void failWrite(int rc)
+    {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(conn->handle()));
+        if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) {
+            // "UNIQUE constraint failed: T.a, T.b": find the unique index on those columns.
+            QStringList columns;
+            for (const QString &part :
+                 message.section(QStringLiteral(": "), 1).split(QStringLiteral(", ")))
+                columns << part.section(u'.', -1).trimmed();
+            QString name = columns.join(QStringLiteral(", "));
+            for (const StoreConnection::Index &i : table->indexes) {
+                if (!i.unique || i.keys.size() != columns.size())
+                    continue;
+                bool same = true;
+                for (qsizetype k = 0; same && k < columns.size(); ++k)
+                    same = i.keys.at(k).compare(columns.at(k), Qt::CaseInsensitive) == 0;
+                if (same) {
+                    name = i.name;
+                    break;
+                }
+            }
+            throw StoreError(QStringLiteral("Duplicate key found in index ") + name +
+                                 QStringLiteral(" of data file ") + path,
+                             StoreError::kKeyViolation);
+        }
+        if (rc == SQLITE_CONSTRAINT_NOTNULL) {
+            const QString column = message.section(u'.', -1).trimmed();
+            const Field *f = q.findField(column);
+            throw StoreError(
+                QStringLiteral("Field '%1' must have a value").arg(f ? f->displayLabel() : column),
+                StoreError::kRequiredField);
+        }
+        conn->fail(rc, QStringLiteral("write to"), StoreError::kWriteFailed);
+    }
+
+    /// Writes the buffer as a new record or over the current one; returns its row id.
+    qint64 writeRecord()
+    {
+        const bool inserting = q.m_state == State::Insert;
+        QVariantList binds;
+        for (int f : writtenFields)
+            binds << values[size_t(f)];
+        qint64 rowId = inserting ? 0 : current.rowId;
+
+        WriteTransaction transaction(*conn);
+        if (inserting) {
+            QStringList columns, marks;
+            for (int f : writtenFields) {
+                columns << quoteIdentifier(q.m_fields[size_t(f)]->fieldName());
+                marks << QStringLiteral("?");
+            }
+            const QString sql =
+                columns.isEmpty()
+                    ? QString(QStringLiteral("INSERT INTO ") + sqlTable +
+                              QStringLiteral(" DEFAULT VALUES"))
+                    : QString(QStringLiteral("INSERT INTO ") + sqlTable + QStringLiteral(" (") +
+                              columns.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
+                              marks.join(QStringLiteral(", ")) + u')');
+            SqlQuery insert(*conn, sql);
+            insert.bindAll(binds);
+            const int rc = insert.stepRaw();
+            if (rc != SQLITE_DONE)
+                failWrite(rc);
+            rowId = sqlite3_last_insert_rowid(conn->handle());
+            // Other processes keep off the new record while it is written.
+            lockRecord(rowId);
+        } else if (!writtenFields.empty()) {
+            QStringList sets;
+            for (int f : writtenFields)
+                sets << quoteIdentifier(q.m_fields[size_t(f)]->fieldName()) +
+                            QStringLiteral(" = ?");
+            SqlQuery update(*conn, QStringLiteral("UPDATE ") + sqlTable + QStringLiteral(" SET ") +
+                                       sets.join(QStringLiteral(", ")) +
+                                       QStringLiteral(" WHERE rowid = ?"));
+            binds << rowId;
+            update.bindAll(binds);
+            const int rc = update.stepRaw();
+            if (rc != SQLITE_DONE)
+                failWrite(rc);
+            if (sqlite3_changes(conn->handle()) == 0)
+                throw StoreError(QStringLiteral("The record was deleted from data file %1 by "
+                                                "another user")
+                                     .arg(path),
+                                 StoreError::kRecordDeleted);
+        }
+        try {
+            transaction.commit();
+        } catch (...) {
+            if (inserting)
+                conn->locks().unlock(rowId);
+            throw;
+        }
+        conn->noteWrite();
+        if (inserting)
+            conn->locks().unlock(rowId);
+        else
+            unlockHeld();
+        return rowId;
+    }
+
+    void checkMasks()
+    {
+        if (!q.m_validateWithMask)
+            return;
+        for (const auto &[name, mask] : masks) {
+            Field &f = q.fieldByName(name);
+            if (f.isNull())
+                continue;
+            const QString text = f.asString();
+            const std::optional<QString> fitted = mask.apply(text);
+            if (!fitted) {
+                emit q.focusFieldRequested(&f);
+                throw StoreError(QStringLiteral("Invalid input value for field '%1': it does not "
+                                                "fit the picture \"%2\".  Use escape key to "
+                                                "abandon changes")
+                                     .arg(f.displayLabel(), mask.picture()),
+                                 StoreError::kMaskMismatch);
+            }
+            if (*fitted != text)
+                f.setAsString(*fitted); // the picture's letter case and literals
+        }
+    }
+};
+
+// ---- construction, fields, members ----
+
+StoreTable::StoreTable(const QString &objectName, QObject *parent)
+    : QObject(parent), d(std::make_unique<Impl>(*this))
+{
+    setObjectName(objectName);
+}
+
+StoreTable::~StoreTable()
+{
+    closeTable(false);
+}
+
+Field &StoreTable::addField(const QString &name, FieldType type, int size, FieldKind kind)
+{
+    if (isActive())
+        throw StoreError(
+            QStringLiteral("%1: Cannot add field '%2' to an open table").arg(objectName(), name),
+            StoreError::kInvalidOperation);
+    if (findField(name))
+        throw StoreError(QStringLiteral("%1: Duplicate field name '%2'").arg(objectName(), name),
+                         StoreError::kInvalidOperation);
+    auto field = std::make_unique<Field>(*this, name, type, size, kind);
+    field->m_index = int(m_fields.size());
+    m_fields.push_back(std::move(field));
+    d->values.resize(m_fields.size());
+    return *m_fields.back();
+}
+
+Field *StoreTable::findField(const QString &name) const
+{
+    for (const auto &f : m_fields)
+        if (f->fieldName().compare(name, Qt::CaseInsensitive) == 0)
+            return f.get();
+    return nullptr;
+}
+
+Field &StoreTable::fieldByName(const QString &name) const
+{
+    if (Field *f = findField(name))
+        return *f;
+    throw StoreError(QStringLiteral("%1: Field '%2' not found").arg(objectName(), name),
+                     StoreError::kInvalidOperation);
+}
+
+void StoreTable::setDatabaseName(const QString &folder)
+{
+    if (isActive())
+        throw StoreError(
+            QStringLiteral("%1: Cannot change the folder of an open table").arg(objectName()),
+            StoreError::kInvalidOperation);
+    m_databaseName = folder;
+}
+
+void StoreTable::setTableName(const QString &fileName)
+{
+    if (isActive())
+        throw StoreError(
+            QStringLiteral("%1: Cannot change the file of an open table").arg(objectName()),
+            StoreError::kInvalidOperation);
+    m_tableName = fileName;
+}
+
+QString StoreTable::filePath() const
+{
+    return m_databaseName.isEmpty() ? m_tableName : QDir(m_databaseName).filePath(m_tableName);
+}
+
+void StoreTable::addPictureMask(const QString &fieldName, const QString &mask)
+{
+    d->masks.emplace_back(fieldName, PictureMask(mask));
+}
+
+QString StoreTable::stateName() const
+{
+    switch (m_state) {
+    case State::Inactive:
+        return QStringLiteral("Inactive");
+    case State::Browse:
+        return QStringLiteral("Browse");
+    case State::Edit:
+        return QStringLiteral("Edit");
+    case State::Insert:
+        return QStringLiteral("Insert");
+    case State::CalcFields:
+        return QStringLiteral("CalcFields");
+    }
+    return QString();
+}
+
+// ---- opening and closing ----
+
+void StoreTable::setActive(bool on)
+{
+    if (on)
+        open();
+    else
+        close();
+}
+
+void StoreTable::open()
+{
+    if (isActive())
+        return;
+    if (BeforeOpen)
+        BeforeOpen(*this);
+    try {
+        d->openFile();
+        m_state = State::Browse;
+        m_modified = false;
+        if (d->scan(+1, From::Edge)) {
+            m_bof = true;
+            m_eof = false;
+        } else {
+            d->setEmpty();
+        }
+    } catch (...) {
+        d->closeFile();
+        m_state = State::Inactive;
+        m_eof = m_bof = true;
+        throw;
+    }
+    d->emitState();
+    d->emitData();
+    if (AfterOpen)
+        AfterOpen(*this);
+}
+
+void StoreTable::close()
+{
+    closeTable(true);
+}
+
+void StoreTable::closeTable(bool notify)
+{
+    if (!isActive())
+        return;
+    d->closeFile();
+    m_state = State::Inactive;
+    m_modified = false;
+    m_eof = m_bof = true;
+    if (notify)
+        d->emitState();
+}
+
+// ---- index ----
+
+void StoreTable::setIndexName(const QString &name)
+{
+    if (!isActive()) {
+        m_indexName = name;
+        return;
+    }
+    const StoreConnection::Index *index = d->resolveIndex(name);
+    d->endPendingEdit();
+    m_indexName = name;
+    d->selectIndex(index);
+    if (d->hasCurrent) {
+        // The same record, with its key in the new index; when it is gone, the first one.
+        if (std::optional<Row> row = d->fetchRow(d->current.rowId))
+            d->current.keys = row->keys;
+        else
+            d->hasCurrent = false;
+    }
+    d->reloadCurrent();
+    d->emitData();
+    d->emitRecord();
+}
+
+QStringList StoreTable::indexFieldNames() const
+{
+    if (d->index)
+        return d->index->keys;
+    for (const IndexDef &i : m_schema.indexes)
+        if ((m_indexName.isEmpty() && i.primary) ||
+            (!m_indexName.isEmpty() && i.name.compare(m_indexName, Qt::CaseInsensitive) == 0))
+            return i.keys;
+    return QStringList();
+}
+
+// ---- moving ----
+
+void StoreTable::first()
+{
+    d->checkActive();
+    d->endPendingEdit();
+    if (d->scan(+1, From::Edge)) {
+        m_bof = true;
+        m_eof = false;
+    } else {
+        d->setEmpty();
+    }
+    d->emitRecord();
+}
+
+void StoreTable::last()
+{
+    d->checkActive();
+    d->endPendingEdit();
+    if (d->scan(-1, From::Edge))
+        m_bof = m_eof = false;
+    else
+        d->setEmpty();
+    d->emitRecord();
+}
+
+void StoreTable::next()
+{
+    d->checkActive();
+    d->endPendingEdit();
+    if (!d->hasCurrent) {
+        m_eof = m_bof = true;
+        return;
+    }
+    if (d->scan(+1, From::Current)) {
+        m_bof = m_eof = false;
+        d->emitRecord();
+    } else {
+        m_eof = true;
+        m_bof = false;
+    }
+}
+
+void StoreTable::prior()
+{
+    d->checkActive();
+    d->endPendingEdit();
+    if (!d->hasCurrent) {
+        m_eof = m_bof = true;
+        return;
+    }
+    if (d->scan(-1, From::Current)) {
+        m_bof = m_eof = false;
+        d->emitRecord();
+    } else {
+        m_bof = true;
+        m_eof = false;
+    }
+}
+
+bool StoreTable::isEmpty() const
+{
+    if (m_state == State::Inactive)
+        return true;
+    if (m_state == State::Insert)
+        return false;
+    return !d->hasCurrent;
+}
+
+void StoreTable::refresh()
+{
+    d->checkActive();
+    d->endPendingEdit();
+    d->reloadCurrent();
+    d->emitData();
+    d->emitRecord();
+}
+
+// ---- editing ----
+
+void StoreTable::insert()
+{
+    d->checkActive();
+    d->endPendingEdit();
+    m_state = State::Insert;
+    m_modified = false;
+    d->values.assign(m_fields.size(), QVariant());
+    d->emitState();
+    d->emitRecord();
+    if (OnNewRecord) {
+        try {
+            OnNewRecord(*this);
+        } catch (...) {
+            m_state = State::Browse;
+            m_modified = false;
+            d->reloadCurrent();
+            d->emitState();
+            d->emitRecord();
+            throw;
+        }
+    }
+    // Values OnNewRecord put in are defaults, not the user's changes: an insert left alone
+    // is cancelled, not posted, by the pending-edit rule.
+    m_modified = false;
+}
+
+void StoreTable::edit()
+{
+    d->checkActive();
+    if (d->editing())
+        return;
+    if (!d->hasCurrent) {
+        insert();
+        return;
+    }
+    const Position old = d->current;
+    d->lockRecord(old.rowId);
+    d->lockedRow = old.rowId;
+    std::optional<Row> row;
+    try {
+        row = d->fetchRow(old.rowId);
+    } catch (...) {
+        d->unlockHeld();
+        throw;
+    }
+    if (!row) {
+        d->unlockHeld();
+        d->invalidate();
+        d->reposition(old);
+        d->emitData();
+        d->emitRecord();
+        throw StoreError(
+            QStringLiteral("The record was deleted from data file %1 by another user").arg(d->path),
+            StoreError::kRecordDeleted);
+    }
+    try {
+        d->load(*row);
+    } catch (...) {
+        d->unlockHeld();
+        throw;
+    }
+    d->invalidate();
+    m_state = State::Edit;
+    m_modified = false;
+    d->emitState();
+    d->emitRecord();
+}
+
+void StoreTable::post()
+{
+    d->checkActive();
+    if (!d->editing())
+        throw StoreError(QStringLiteral("%1: Dataset not in edit or insert mode").arg(objectName()),
+                         StoreError::kInvalidOperation);
+    emit updateRecord();
+
+    for (const auto &f : m_fields) {
+        if (f->isRequired() && !f->isReadOnly() && !f->isCalculated() && f->isNull()) {
+            emit focusFieldRequested(f.get());
+            throw StoreError(QStringLiteral("Field '%1' must have a value").arg(f->displayLabel()),
+                             StoreError::kRequiredField);
+        }
+    }
+    if (BeforePost)
+        BeforePost(*this);
+    if (!d->editing())
+        return; // BeforePost ended the edit itself
+    d->checkMasks();
+
+    const qint64 rowId = d->writeRecord();
+
+    m_state = State::Browse;
+    m_modified = false;
+    d->invalidate();
+    if (std::optional<Row> row = d->fetchRow(rowId))
+        d->load(*row);
+    m_eof = m_bof = false;
+    d->emitState();
+    d->emitData();
+    d->emitRecord();
+    if (AfterPost)
+        AfterPost(*this);
+}
+
+void StoreTable::cancel()
+{
+    if (!d->editing())
+        return;
+    const bool inserting = m_state == State::Insert;
+    d->unlockHeld();
+    m_state = State::Browse;
+    m_modified = false;
+    d->reloadCurrent();
+    d->emitState();
+    if (inserting)
+        d->emitData();
+    d->emitRecord();
+    if (AfterCancel)
+        AfterCancel(*this);
+}
+
+void StoreTable::deleteRecord()
+{
+    d->checkActive();
+    if (m_state == State::Insert) {
+        cancel();
+        return;
+    }
+    if (!d->hasCurrent)
+        throw StoreError(QStringLiteral("Cannot perform this operation on an empty dataset"),
+                         StoreError::kEmptyDataset);
+    const bool wasEditing = m_state == State::Edit;
+    const Position old = d->current;
+    if (!wasEditing) {
+        d->lockRecord(old.rowId);
+        d->lockedRow = old.rowId;
+    }
+    try {
+        WriteTransaction transaction(*d->conn);
+        SqlQuery remove(*d->conn, QStringLiteral("DELETE FROM ") + d->sqlTable +
+                                      QStringLiteral(" WHERE rowid = ?"));
+        remove.bind(1, old.rowId);
+        const int rc = remove.stepRaw();
+        if (rc != SQLITE_DONE)
+            d->failWrite(rc);
+        transaction.commit();
+    } catch (...) {
+        if (!wasEditing)
+            d->unlockHeld();
+        throw;
+    }
+    d->conn->noteWrite();
+    d->unlockHeld();
+    m_state = State::Browse;
+    m_modified = false;
+    d->hasCurrent = false;
+    d->invalidate();
+    d->reposition(old);
+    if (wasEditing)
+        d->emitState();
+    d->emitData();
+    d->emitRecord();
+}
+
+// ---- find, bookmarks, controls, filter ----
+
+bool StoreTable::findKey(const QVariantList &values)
+{
+    d->checkActive();
+    const QStringList keys = d->index->keys;
+    if (values.isEmpty() || values.size() > keys.size() || values.size() > kMaxFindValues)
+        throw StoreError(
+            QStringLiteral("%1: a search in index %2 takes 1 to %3 values, not %4")
+                .arg(objectName(), m_indexName.isEmpty() ? QStringLiteral("primary") : m_indexName)
+                .arg(std::min<qsizetype>(keys.size(), kMaxFindValues))
+                .arg(values.size()),
+            StoreError::kInvalidOperation);
+    d->endPendingEdit();
+
+    // The values take the form a write to the key field would give them.
+    QStringList conditions;
+    QVariantList binds;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const QString &key = keys.at(i);
+        QVariant stored = values.at(i);
+        if (const Field *f = findField(key); f && !f->isCalculated())
+            stored = fieldvalue::fromVariant(f->dataType(), f->size(), stored, f->displayLabel());
+        else if (const ColumnDef *c = m_schema.column(key))
+            stored = fieldvalue::fromVariant(c->type, c->size, stored, c->name);
+        if (!stored.isValid()) {
+            conditions << quoteIdentifier(key) + QStringLiteral(" IS NULL");
+        } else {
+            conditions << quoteIdentifier(key) + QStringLiteral(" = ?");
+            binds << stored;
+        }
+    }
+    const QString where = conditions.join(QStringLiteral(" AND "));
+
+    Impl::Snapshot saved = d->snapshot();
+    try {
+        std::optional<Position> tail;
+        for (;;) {
+            const std::vector<Row> rows =
+                d->fetch(+1, tail ? &*tail : nullptr, kScanBatch, where, binds);
+            for (const Row &r : rows) {
+                d->load(r);
+                if (d->accepts()) {
+                    d->invalidate();
+                    m_eof = m_bof = false;
+                    d->emitRecord();
+                    return true;
+                }
+            }
+            if (int(rows.size()) < kScanBatch)
+                break;
+            tail = Position{rows.back().rowId, rows.back().keys};
+        }
+    } catch (...) {
+        d->restore(std::move(saved));
+        throw;
+    }
+    d->restore(std::move(saved));
+    return false;
+}
+
+StoreTable::Bookmark StoreTable::getBookmark() const
+{
+    return currentRowId();
+}
+
+void StoreTable::gotoBookmark(Bookmark b)
+{
+    d->checkActive();
+    d->endPendingEdit();
+    std::optional<Row> row;
+    if (b > 0)
+        row = d->fetchRow(b);
+    if (!row)
+        throw StoreError(
+            QStringLiteral("The bookmarked record no longer exists in data file %1").arg(d->path),
+            StoreError::kRecordDeleted);
+    d->load(*row);
+    d->invalidate();
+    m_eof = m_bof = false;
+    d->emitRecord();
+}
+
+void StoreTable::freeBookmark(Bookmark)
+{
+    // Bookmarks are row ids; nothing is held for them.
+}
+
+bool StoreTable::bookmarkValid(Bookmark b) const
+{
+    if (!isActive() || b <= 0)
+        return false;
+    SqlQuery query(*d->conn, QStringLiteral("SELECT 1 FROM ") + d->sqlTable +
+                                 QStringLiteral(" WHERE rowid = ?"));
+    query.bind(1, b);
+    return query.next(StoreError::kOpenFailed);
+}
+
+void StoreTable::disableControls()
+{
+    ++m_disableCount;
+}
+
+void StoreTable::enableControls()
+{
+    if (m_disableCount == 0)
+        return;
+    if (--m_disableCount == 0 && d->notify)
+        emit dataChanged();
+}
+
+void StoreTable::setFiltered(bool on)
+{
+    if (m_filtered == on)
+        return;
+    if (isActive())
+        d->endPendingEdit();
+    m_filtered = on;
+    if (isActive()) {
+        d->reloadCurrent();
+        d->emitData();
+        d->emitRecord();
+    }
+}
+
+void StoreTable::setFilter(Predicate predicate)
+{
+    if (isActive())
+        d->endPendingEdit();
+    m_filter = std::move(predicate);
+    if (isActive() && m_filtered) {
+        d->reloadCurrent();
+        d->emitData();
+        d->emitRecord();
+    }
+}
+
+// ---- batches ----
+
+void StoreTable::beginBatch()
+{
+    d->checkActive();
+    d->conn->beginBatch();
+    ++d->batchDepth;
+}
+
+void StoreTable::commitBatch()
+{
+    d->checkActive();
+    if (d->batchDepth == 0)
+        throw StoreError(QStringLiteral("%1: no batch was begun").arg(objectName()),
+                         StoreError::kInvalidOperation);
+    d->conn->commitBatch();
+    --d->batchDepth;
+}
+
+void StoreTable::rollbackBatch()
+{
+    d->checkActive();
+    if (d->batchDepth == 0)
+        throw StoreError(QStringLiteral("%1: no batch was begun").arg(objectName()),
+                         StoreError::kInvalidOperation);
+    --d->batchDepth;
+    d->conn->rollbackBatch();
+    d->invalidate();
+}
+
+// ---- totals and positions ----
+
+double StoreTable::sumOfField(const QString &fieldName)
+{
+    d->checkActive();
+    const Field &field = fieldByName(fieldName);
+    if ((!m_filtered || !m_filter) && !field.isCalculated()) {
+        SqlQuery total(*d->conn, QStringLiteral("SELECT total(") +
+                                     quoteIdentifier(field.fieldName()) +
+                                     QStringLiteral(") FROM ") + d->sqlTable);
+        return total.next(StoreError::kOpenFailed) ? total.real(0) : 0.0;
+    }
+    double sum = 0.0;
+    Impl::Snapshot saved = d->snapshot();
+    try {
+        std::optional<Position> tail;
+        for (;;) {
+            const std::vector<Row> rows = d->fetch(+1, tail ? &*tail : nullptr, kScanBatch);
+            for (const Row &r : rows) {
+                d->load(r);
+                if (d->accepts())
+                    sum += field.asFloat();
+            }
+            if (int(rows.size()) < kScanBatch)
+                break;
+            tail = Position{rows.back().rowId, rows.back().keys};
+        }
+    } catch (...) {
+        d->restore(std::move(saved));
+        throw;
+    }
+    d->restore(std::move(saved));
+    return sum;
+}
+
+qint64 StoreTable::currentRowId() const
+{
+    if (m_state == State::Inactive || m_state == State::Insert || !d->hasCurrent)
+        return 0;
+    return d->current.rowId;
+}
+
+QString StoreTable::moveQueryPlan()
+{
+    d->checkActive();
+    Position p;
+    p.rowId = 1;
+    for (qsizetype i = 0; i < d->index->keys.size(); ++i)
+        p.keys << QVariant(qint64(0));
+    QVariantList binds;
+    const QString sql =
+        QStringLiteral("EXPLAIN QUERY PLAN ") + d->fetchSql(+1, &p, QString(), {}, binds);
+    binds << kFirstBatch;
+    SqlQuery plan(*d->conn, sql);
+    plan.bindAll(binds);
+    QStringList lines;
+    while (plan.next(StoreError::kOpenFailed))
+        lines << plan.text(3);
+    return lines.join(u'\n');
+}
+
+// ---- field access (Field) ----
+
+const QVariant &StoreTable::fieldData(int index) const
+{
+    static const QVariant null;
+    if (index < 0 || size_t(index) >= d->values.size())
+        return null;
+    return d->values[size_t(index)];
+}
+
+void StoreTable::checkWritable(const Field &field) const
+{
+    if (m_state == State::Inactive)
+        d->failClosed();
+    if (field.isReadOnly())
+        throw StoreError(QStringLiteral("Field '%1' cannot be modified").arg(field.displayLabel()),
+                         StoreError::kInvalidOperation);
+    const bool writable =
+        field.isCalculated() ? (d->editing() || m_state == State::CalcFields) : d->editing();
+    if (!writable)
+        throw StoreError(QStringLiteral("%1: Dataset not in edit or insert mode").arg(objectName()),
+                         StoreError::kInvalidOperation);
+}
+
+void StoreTable::setFieldData(Field &field, const QVariant &stored)
+{
+    checkWritable(field);
+    d->values[size_t(field.index())] = stored;
+    if (!field.isCalculated()) {
+        m_modified = true;
+        if (OnCalcFields) { // calculated fields follow the record as it is typed
+            d->clearCalculated();
+            d->runCalcFields();
+        }
+    }
+    if (!d->quiet())
+        emit fieldChanged(&field);
+}
+
+void StoreTable::notifyLayoutChanged()
+{
+    if (isActive())
+        d->emitData();
+}
+
+} // namespace kv
