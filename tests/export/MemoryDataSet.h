@@ -25,6 +25,14 @@ struct FieldDef
     bool visible = true;
     QString displayFormat;
     bool currency = false;
+
+    static FieldDef named(const QString &name, ExportFieldType type = ExportFieldType::String)
+    {
+        FieldDef d;
+        d.name = name;
+        d.type = type;
+        return d;
+    }
 };
 
 class MemoryField : public ExportField

@@ -1,1 +1,199 @@
+// The shared text routines, the column model's rules and the settings' assignment rules.
 #include <gtest/gtest.h>
+
+#include "EC_DocFormats.h"
+#include "ExportTestSupport.h"
+
+using namespace kv;
+using namespace kv::test;
+
+namespace {
+
+class Routines : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        component.setDataSet(data.get());
+        component.setItemTotal(-1);
+        writer = CreateExportWriter(component, xText, QString(), &sink);
+    }
+    LocaleScope locale{QLocale(QLocale::English, QLocale::UnitedStates)};
+    FakeServicesScope services;
+    std::unique_ptr<MemoryDataSet> data = makeTimeLog();
+    TExportTable component;
+    QBuffer sink;
+    std::unique_ptr<TCustomExport> writer;
+};
+
+TEST(TextRoutines, StripExpandDashAndInsert)
+{
+    EXPECT_EQ(StripControlChars(QStringLiteral("a\tb\r\nc\x01")), QStringLiteral("abc"));
+    EXPECT_EQ(ExpandBreaks(QStringLiteral("a\tb\r\nc\x02"), QStringLiteral("<t>"),
+                           QStringLiteral("<br>")),
+              QStringLiteral("a<t>b<br>c"));
+    EXPECT_EQ(DashLine(28), QString(28, u'-'));
+    EXPECT_EQ(DashLine(0), QString());
+    EXPECT_EQ(InsertBefore(QStringLiteral("say \"hi\""), u'"', u'"'),
+              QStringLiteral("say \"\"hi\"\""));
+}
+
+TEST_F(Routines, FitToWidthTruncatesPadsAndAlignsNumbers)
+{
+    EXPECT_EQ(writer->FitToWidth(QStringLiteral("Consultancy"), 5, false), QStringLiteral("Cons-"));
+    component.setTruncateSymbol(QStringLiteral("  ..... "));
+    EXPECT_EQ(writer->FitToWidth(QStringLiteral("Consultancy"), 5, false), QStringLiteral("Consu"));
+    EXPECT_EQ(writer->FitToWidth(QStringLiteral("1.5000"), 7, true), QStringLiteral(" 1.5000"));
+    EXPECT_EQ(writer->FitToWidth(QStringLiteral("1.5000"), 7, false), QStringLiteral("1.5000 "));
+    EXPECT_EQ(writer->FitToWidth(QStringLiteral("abc"), 5, true), QStringLiteral("abc  "));
+    EXPECT_EQ(writer->FitToWidth(QStringLiteral("a\tb"), 0, true), QString());
+}
+
+TEST_F(Routines, ItemColumnIsAsWideAsItsTitleOrItsLargestNumber)
+{
+    EXPECT_EQ(writer->ColumnWidth(0), 4);
+    component.setItemTotal(123456);
+    EXPECT_EQ(writer->ColumnWidth(0), 6);
+    EXPECT_EQ(writer->ColumnWidth(2), 15); // Client's display width
+    component.setColWidths({QString(), QStringLiteral(" 20 ")});
+    EXPECT_EQ(writer->ColumnWidth(1), 11); // blank entry: the display width
+    EXPECT_EQ(writer->ColumnWidth(2), 20);
+}
+
+TEST_F(Routines, NumericTextPrefersACleanDisplayText)
+{
+    auto value = [](const char *display) {
+        ExportValue v;
+        v.hasInfo = true;
+        v.info.HasDisplayText = true;
+        v.info.DisplayText = QString::fromUtf8(display);
+        return v;
+    };
+    EXPECT_EQ(writer->NumericText(QStringLiteral("1.5"), value("1.5000")),
+              QStringLiteral("1.5000"));
+    EXPECT_EQ(writer->NumericText(QStringLiteral("1234.5"), value("1,234.50")),
+              QStringLiteral("1234.50"));
+    EXPECT_EQ(writer->NumericText(QStringLiteral("1234.5"), value("$1,234.50")),
+              QStringLiteral("1234.5"));
+    EXPECT_EQ(writer->NumericText(QStringLiteral("7"), ExportValue{}), QStringLiteral("7"));
+}
+
+TEST_F(Routines, IsNumericTextFollowsTheDecimalSeparator)
+{
+    for (const char *yes : {"1", " -1.5", "+.5", "2e10", "1.5E-3", "7."})
+        EXPECT_TRUE(writer->IsNumericText(QString::fromLatin1(yes))) << yes;
+    for (const char *no : {"", "abc", "1.2.3", "1e", "1,5", "1 ", "٣"})
+        EXPECT_FALSE(writer->IsNumericText(QString::fromUtf8(no))) << no;
+
+    LocaleScope german(QLocale(QLocale::German, QLocale::Germany));
+    auto w = CreateExportWriter(component, xText, QString(), &sink);
+    EXPECT_TRUE(w->IsNumericText(QStringLiteral("1,5")));
+    EXPECT_FALSE(w->IsNumericText(QStringLiteral("1.5")));
+    EXPECT_EQ(w->DotDecimal(QStringLiteral("1,5")), QStringLiteral("1.5"));
+}
+
+TEST(FooterFormat, FormatsOneNumberAndRefusesOtherSpecifiers)
+{
+    ExportLocale l;
+    l.decimalSeparator = QStringLiteral(",");
+    l.thousandSeparator = QStringLiteral(".");
+    EXPECT_EQ(FormatFooter(QStringLiteral("%.0f records"), 12, l), QStringLiteral("12 records"));
+    EXPECT_EQ(FormatFooter(QStringLiteral("%f / %%"), 1.5, l), QStringLiteral("1,50 / %"));
+    EXPECT_EQ(FormatFooter(QStringLiteral("%n"), 12345.5, l), QStringLiteral("12.345,50"));
+    EXPECT_EQ(FormatFooter(QStringLiteral("no specifier"), 3, l), QStringLiteral("no specifier"));
+    EXPECT_THROW(FormatFooter(QStringLiteral("100% done"), 3, l), ExportError);
+    EXPECT_THROW(FormatFooter(QStringLiteral("%d records"), 3, l), ExportError);
+    EXPECT_THROW(FormatFooter(QStringLiteral("%f and %f"), 3, l), ExportError);
+}
+
+TEST(CellKinds, DateTimeFieldsByDisplayFormat)
+{
+    EXPECT_EQ(TExportDataSet::DateTimeCellKind(QString()), ckDateTime);
+    EXPECT_EQ(TExportDataSet::DateTimeCellKind(QStringLiteral("c")), ckDateTime);
+    EXPECT_EQ(TExportDataSet::DateTimeCellKind(QStringLiteral(" DD/MM/YYYY ")), ckDateTimeAsDate);
+    EXPECT_EQ(TExportDataSet::DateTimeCellKind(QStringLiteral("h:nn am/pm")), ckDateTimeAsTime);
+    EXPECT_EQ(TExportDataSet::DateTimeCellKind(QStringLiteral("hh:nn AMPM")), ckDateTimeAsTime);
+    EXPECT_EQ(TExportDataSet::DateTimeCellKind(QStringLiteral("d/m/y h:nn")), ckDateTime);
+}
+
+TEST_F(Routines, TimeLogColumnsAndTheirCellKinds)
+{
+    component.setOptions(NumberRows | ShowColHeaders);
+    QStringList names;
+    component.FillColumnNames(names);
+    EXPECT_EQ(names,
+              (QStringList{QStringLiteral("Item"), QStringLiteral("Date"), QStringLiteral("Client"),
+                           QStringLiteral("Job Type"), QStringLiteral("Task Description"),
+                           QStringLiteral("In"), QStringLiteral("Out"), QStringLiteral("Hours"),
+                           QStringLiteral("$")}));
+    EXPECT_EQ(component.ColumnKinds(), (std::vector<int>{-1, 7, 1, 1, 1, 8, 8, 4, 6}));
+    // The hidden note column comes in with ExportInvisibleCols; Captions rename by field index.
+    component.setOptions(ExportInvisibleCols);
+    component.setCaptions({QStringLiteral("Day"), QString(), QStringLiteral("Work")});
+    component.FillColumnNames(names);
+    EXPECT_EQ(names.size(), 9);
+    EXPECT_EQ(names[0], QStringLiteral("Day"));
+    EXPECT_EQ(names[1], QString()); // a blank caption still names the field
+    EXPECT_EQ(names[2], QStringLiteral("Work"));
+    EXPECT_EQ(names[3], QStringLiteral("Task Description"));
+    EXPECT_EQ(names[8], QStringLiteral("Note"));
+}
+
+TEST(Settings, AssignmentRules)
+{
+    TExportTable c;
+    c.setTitle(QStringLiteral("A\tTitle\r\n"));
+    EXPECT_EQ(c.Title(), QStringLiteral("ATitle"));
+    c.setHeader({QStringLiteral("one"), QStringLiteral(" "), QString()});
+    EXPECT_EQ(c.Header(), QStringList{QStringLiteral("one")});
+    c.setTruncateSymbol(QStringLiteral("  ~ "));
+    EXPECT_EQ(c.TruncateSymbol(), QStringLiteral("~"));
+    c.setOptions(NumberRows | ExportAllWhenNoneSelected);
+    EXPECT_EQ(c.Options(), TExportOptions(NumberRows));
+    EXPECT_EQ(c.ExportType(), xMicrosoft_Excel);
+    EXPECT_EQ(c.XL_Options().PageFooter, QStringLiteral("Page &P of &N"));
+}
+
+TEST(Settings, ColWidthsMustBePositiveWholeNumbers)
+{
+    TExportTable c;
+    c.setColWidths({QStringLiteral(" 5"), QString(), QStringLiteral("7 "), QStringLiteral(" ")});
+    EXPECT_EQ(c.ColWidths(), (QStringList{QStringLiteral("5"), QString(), QStringLiteral("7")}));
+    try {
+        c.setColWidths({QStringLiteral("0")});
+        FAIL() << "0 was accepted";
+    } catch (const ExportError &e) {
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("ColWidths Property Error\n\n\"0\" is an Invalid Column "
+                                 "Width. It must be a Positive Integer Number greater "
+                                 "than Zero."));
+    }
+    EXPECT_THROW(c.setColWidths({QStringLiteral("x")}), ExportError);
+    EXPECT_EQ(c.ColWidths().size(), 3);
+}
+
+TEST(Settings, CustomTemplateNeedsTenSemicolons)
+{
+    TExportTable c;
+    try {
+        c.setHTML_CustomTemplate(QStringLiteral("a;b;c;d;e;f;g;h;i;j"));
+        FAIL() << "nine semicolons were accepted";
+    } catch (const ExportError &e) {
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("Invalid Template! Please correct it.\n\nYou should have "
+                                 "\"10\" semicolons but instead you have \"9\""));
+    }
+    c.setHTML_CustomTemplate(QStringLiteral("1;2;3;4;5;6;7;8;9;10;11"));
+    EXPECT_EQ(GetToken(c.HTML_CustomTemplate(), 11), QStringLiteral("11"));
+    EXPECT_THROW(GetToken(c.HTML_CustomTemplate(), 12), ExportError);
+    EXPECT_THROW(GetToken(c.HTML_CustomTemplate(), 0), ExportError);
+    c.setHTML_CustomTemplate(QStringLiteral("  "));
+    EXPECT_TRUE(c.HTML_CustomTemplate().isEmpty());
+}
+
+TEST(CharacterSets, CodePage1252WithQuestionMarks)
+{
+    EXPECT_EQ(toCp1252(QStringLiteral("é€Ł😀")), QByteArray("\xE9\x80??"));
+}
+
+} // namespace
