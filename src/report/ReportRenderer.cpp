@@ -409,10 +409,18 @@ void ReportRenderer::walk()
             if (changed < groupCount) {
                 // Footers of the groups that ended print with their own last record.
                 const ReportDataSet::Bookmark here = ds.getBookmark();
-                ds.gotoBookmark(m_last);
-                for (size_t i = groupCount; i-- > changed;)
-                    flow(m_groupFooters[i]);
-                ds.gotoBookmark(here);
+                try {
+                    ds.gotoBookmark(m_last);
+                    for (size_t i = groupCount; i-- > changed;)
+                        flow(m_groupFooters[i]);
+                    ds.gotoBookmark(here);
+                } catch (...) {
+                    try {
+                        ds.freeBookmark(here);
+                    } catch (...) { // the first error is the one the caller hears of
+                    }
+                    throw;
+                }
                 ds.freeBookmark(here);
             }
         }
