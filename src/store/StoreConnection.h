@@ -156,8 +156,8 @@ public:
 
 private:
     StoreConnection &m_c;
+    bool m_cached = false; // before m_stmt: the constructor's takeStatement() sets it
     sqlite3_stmt *m_stmt;
-    bool m_cached = false;
 };
 
 /// Quotes an SQL identifier: "name" with inner quotes doubled.

@@ -1453,7 +1453,8 @@ void StoreTable::setFieldData(Field &field, const QVariant &stored)
             d->runCalcFields();
         }
     }
-    if (!d->quiet())
+    // Values OnCalcFields computes are part of loading a record, not changes to announce.
+    if (m_state != State::CalcFields && !d->quiet())
         emit fieldChanged(&field);
 }
 

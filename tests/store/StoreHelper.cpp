@@ -1,0 +1,63 @@
+// store_helper: a second process for the store's two-process tests.
+//   store_helper lock <folder>       open the time log, edit its first record, print
+//                                    "locked <rowid>", then hold the lock until killed
+//   store_helper post-loop <folder>  post new time records forever, printing each row id
+//                                    once its post has returned
+//   store_helper open <folder>       open the time log; print "ok" or "error <code> <message>"
+#include "TestTables.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace kv;
+
+namespace {
+
+void say(const QString &line)
+{
+    std::fputs(qPrintable(line + u'\n'), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 3) {
+        std::fputs("usage: store_helper lock|post-loop|open <folder>\n", stderr);
+        return 2;
+    }
+    const QString command = args.at(1);
+    const QString folder = args.at(2);
+    try {
+        auto table = test::makeTimeLog(folder, QStringLiteral("Helper"));
+        if (command == u"open") {
+            table->setCreateIfMissing(false);
+            table->open();
+            say(QStringLiteral("ok"));
+            return 0;
+        }
+        table->open();
+        if (command == u"lock") {
+            table->first();
+            table->edit();
+            say(QStringLiteral("locked %1").arg(table->currentRowId()));
+            for (;;)
+                ::pause();
+        }
+        if (command == u"post-loop") {
+            for (int i = 0;; ++i) {
+                test::addTime(*table, 40000 + i, QStringLiteral("Client %1").arg(i % 7),
+                              QStringLiteral("Job"), 9.0, 10.5);
+                say(QString::number(table->currentRowId()));
+            }
+        }
+    } catch (const StoreError &e) {
+        say(QStringLiteral("error %1 %2").arg(e.code()).arg(e.message()));
+        return 0;
+    }
+    return 2;
+}
