@@ -259,7 +259,9 @@ void TDIFExport::writeTuple(const ExportRow &values)
         const ExportValue &value = values[static_cast<size_t>(i)];
         const QString v = StripControlChars(value.text);
         const int k = CellKind(i, v);
-        if (k == ckNumber || k == ckCurrency) {
+        // A blank number is written as an empty string: a numeric tuple entry without a value
+        // ("0," then "V") makes readers stop at that record and drop the rest of the file.
+        if ((k == ckNumber || k == ckCurrency) && IsNotBlank(v)) {
             tempLine(QStringLiteral("0,") + DotDecimal(NumericText(v, value)));
             tempLine(QStringLiteral("V"));
         } else {
