@@ -1,6 +1,7 @@
 // Test doubles for every service: a pinned clock, message boxes that record and answer from a
-// script, a shell and clipboard that record, scripted file dialogs. `FakeServicesScope` installs
-// them for the life of a test and puts the desktop services back after.
+// script, a shell and clipboard that record, scripted file dialogs, a tray icon that records.
+// `FakeServicesScope` installs them for the life of a test and puts the desktop services back
+// after.
 #pragma once
 
 #include "Services.h"
@@ -152,6 +153,29 @@ public:
     QSet<QString> viewable;
 };
 
+/// A tray icon that records its state; `click()` plays a click on it. `available` answers whether
+/// the desktop has a notification area.
+class FakeTray : public Tray
+{
+public:
+    bool isAvailable() const override { return available; }
+    void setVisible(bool v) override { visible = v; }
+    bool isVisible() const override { return visible; }
+    void setIcon(const QIcon &) override { ++iconChanges; }
+    void setToolTip(const QString &text) override { tip = text; }
+    QString toolTip() const override { return tip; }
+    void click(TrayClick c)
+    {
+        if (onClick)
+            onClick(c);
+    }
+
+    bool available = true;
+    bool visible = false;
+    int iconChanges = 0;
+    QString tip;
+};
+
 /// Installs fakes for every service while it lives; the members give the test access to them.
 class FakeServicesScope
 {
@@ -167,6 +191,7 @@ public:
         s.setBeeper(std::unique_ptr<Beeper>(beeper = new FakeBeeper));
         s.setHelp(std::unique_ptr<Help>(help = new FakeHelp));
         s.setFileTypes(std::unique_ptr<FileTypes>(fileTypes = new FakeFileTypes));
+        s.setTray(std::unique_ptr<Tray>(tray = new FakeTray));
     }
     ~FakeServicesScope() { Services::instance().installDesktop(); }
     FakeServicesScope(const FakeServicesScope &) = delete;
@@ -180,6 +205,7 @@ public:
     FakeBeeper *beeper;
     FakeHelp *help;
     FakeFileTypes *fileTypes;
+    FakeTray *tray;
 };
 
 } // namespace kv

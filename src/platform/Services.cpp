@@ -11,8 +11,11 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMimeDatabase>
+#include <QPointer>
 #include <QProcess>
 #include <QShortcut>
+#include <QSystemTrayIcon>
+#include <QTimer>
 #include <cstdio>
 
 namespace kv {
@@ -134,6 +137,75 @@ public:
     }
 };
 
+/// QSystemTrayIcon, created on first use (the services exist before the QApplication). Qt reports
+/// the first click of a double click as a single one; a timer of the double-click time holds a
+/// left click back until it is known to be single.
+class DesktopTray : public Tray
+{
+public:
+    ~DesktopTray() override { delete m_holder; }
+
+    bool isAvailable() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
+    void setVisible(bool visible) override
+    {
+        m_visible = visible;
+        if (visible || m_icon)
+            icon()->setVisible(visible);
+    }
+    bool isVisible() const override { return m_visible; }
+    void setIcon(const QIcon &i) override { icon()->setIcon(i); }
+    void setToolTip(const QString &text) override
+    {
+        m_toolTip = text;
+        icon()->setToolTip(text);
+    }
+    QString toolTip() const override { return m_toolTip; }
+
+private:
+    QSystemTrayIcon *icon()
+    {
+        if (m_icon)
+            return m_icon.data();
+        // Owned by the application, so it goes before the platform does at exit.
+        m_holder = new QObject(QCoreApplication::instance());
+        auto *trayIcon = new QSystemTrayIcon(m_holder.data());
+        m_icon = trayIcon;
+        m_single = new QTimer(m_holder.data());
+        m_single->setSingleShot(true);
+        QObject::connect(m_single, &QTimer::timeout, m_holder.data(),
+                         [this] { report(TrayClick::Left); });
+        QObject::connect(trayIcon, &QSystemTrayIcon::activated, m_holder.data(),
+                         [this](QSystemTrayIcon::ActivationReason reason) {
+                             switch (reason) {
+                             case QSystemTrayIcon::Trigger:
+                                 m_single->start(QApplication::doubleClickInterval());
+                                 break;
+                             case QSystemTrayIcon::DoubleClick:
+                                 m_single->stop();
+                                 report(TrayClick::Double);
+                                 break;
+                             case QSystemTrayIcon::Context:
+                                 report(TrayClick::Right);
+                                 break;
+                             default:
+                                 break;
+                             }
+                         });
+        return trayIcon;
+    }
+    void report(TrayClick click)
+    {
+        if (onClick)
+            onClick(click);
+    }
+
+    QPointer<QObject> m_holder;
+    QPointer<QSystemTrayIcon> m_icon;
+    QTimer *m_single = nullptr;
+    QString m_toolTip;
+    bool m_visible = false;
+};
+
 } // namespace
 
 Services::Services()
@@ -157,6 +229,7 @@ void Services::installDesktop()
     m_beeper = std::make_unique<DesktopBeeper>();
     m_help = std::make_unique<DesktopHelp>();
     m_fileTypes = std::make_unique<DesktopFileTypes>();
+    m_tray = std::make_unique<DesktopTray>();
 }
 
 bool runAction(const std::function<void()> &action)

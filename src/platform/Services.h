@@ -1,6 +1,6 @@
 // Services: the seams between the program and the desktop (clock, message boxes, shell, clipboard,
-// file dialogs, beep, help, desktop file associations). Windows reach the desktop only through
-// Services::instance(); tests install fakes (FakeServices.h).
+// file dialogs, beep, help, desktop file associations, the notification-area icon). Windows reach
+// the desktop only through Services::instance(); tests install fakes (FakeServices.h).
 #pragma once
 
 #include <QDateTime>
@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class QIcon;
 class QWidget;
 
 namespace kv {
@@ -112,6 +113,28 @@ public:
     virtual bool canView(const QString &extension) const = 0;
 };
 
+/// Which click reached the notification-area icon.
+enum class TrayClick { Left, Right, Double };
+
+/// The notification-area (system tray) icon: shown or hidden, its icon and hint, and its clicks.
+/// A single left click is reported only after the double-click time has passed without a second
+/// click, so a double click never also counts as a single one.
+class Tray
+{
+public:
+    virtual ~Tray() = default;
+    /// Whether the desktop offers a notification area at all.
+    virtual bool isAvailable() const = 0;
+    virtual void setVisible(bool visible) = 0;
+    virtual bool isVisible() const = 0;
+    virtual void setIcon(const QIcon &icon) = 0;
+    virtual void setToolTip(const QString &text) = 0;
+    virtual QString toolTip() const = 0;
+
+    /// Receives every click (one receiver: the main window).
+    std::function<void(TrayClick)> onClick;
+};
+
 class Services
 {
 public:
@@ -125,6 +148,7 @@ public:
     Beeper &beeper() { return *m_beeper; }
     Help &help() { return *m_help; }
     FileTypes &fileTypes() { return *m_fileTypes; }
+    Tray &tray() { return *m_tray; }
 
     void setClock(std::unique_ptr<Clock> c) { m_clock = std::move(c); }
     void setMessages(std::unique_ptr<Messages> m) { m_messages = std::move(m); }
@@ -134,6 +158,7 @@ public:
     void setBeeper(std::unique_ptr<Beeper> b) { m_beeper = std::move(b); }
     void setHelp(std::unique_ptr<Help> h) { m_help = std::move(h); }
     void setFileTypes(std::unique_ptr<FileTypes> f) { m_fileTypes = std::move(f); }
+    void setTray(std::unique_ptr<Tray> t) { m_tray = std::move(t); }
 
     /// Installs the real desktop implementations (done by main() and by Services::instance()).
     void installDesktop();
@@ -148,6 +173,7 @@ private:
     std::unique_ptr<Beeper> m_beeper;
     std::unique_ptr<Help> m_help;
     std::unique_ptr<FileTypes> m_fileTypes;
+    std::unique_ptr<Tray> m_tray;
 };
 
 /// Runs a user action; a StoreError or std::exception escaping it is shown in the standard error

@@ -1,12 +1,12 @@
 // Start-up and shutdown: first run, the conversion check, the move of the earlier time log,
 // TutorialShow, bad data folders and table files, and the close query.
+#include "Startup.h"
 #include "DateTime.h"
 #include "FakeServices.h"
 #include "KVDM.h"
 #include "Main.h"
 #include "QtPrinters.h"
 #include "Schemas.h"
-#include "Startup.h"
 
 #include <QDir>
 #include <QFile>
@@ -157,7 +157,8 @@ TEST_F(StartupTest, MissingConfiguredDataFolderEndsTheStartUpNamingTheFile)
         s.run();
         FAIL() << "start-up must fail";
     } catch (const StoreError &e) {
-        EXPECT_TRUE(e.message().contains(m_install + QStringLiteral("/nowhere/Data/"))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(m_install + QStringLiteral("/nowhere/Data/")))
+            << e.message().toStdString();
     }
     EXPECT_FALSE(QDir(m_install + QStringLiteral("/nowhere")).exists());
 }
@@ -176,7 +177,8 @@ TEST_F(StartupTest, ForeignTableFileEndsTheStartUpAndIsNeverOverwritten)
         s.run();
         FAIL() << "start-up must fail";
     } catch (const StoreError &e) {
-        EXPECT_TRUE(e.message().contains(QStringLiteral("Tinout201.DAT"))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("Tinout201.DAT")))
+            << e.message().toStdString();
     }
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -194,7 +196,8 @@ TEST_F(StartupTest, CloseQueryAsksOnlyWhileATimeSetRuns)
     ASSERT_EQ(m_fakes.messages->shown.size(), 1);
     EXPECT_EQ(m_fakes.messages->shown[0].kind, MsgKind::Confirmation);
     EXPECT_EQ(m_fakes.messages->shown[0].text,
-              QStringLiteral("Kestrova: You have an Open Time set.\r\nDo you want to post the current time as OUT?"));
+              QStringLiteral("Kestrova: You have an Open Time set.\r\nDo you want to post the "
+                             "current time as OUT?"));
 }
 
 } // namespace
