@@ -5,6 +5,9 @@
 
 int main(int argc, char **argv)
 {
+    // Tests are headless unless a run asks for a real display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     ::testing::GTEST_FLAG(death_test_style) = "threadsafe";

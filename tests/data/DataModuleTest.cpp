@@ -40,9 +40,11 @@ TEST_F(DataModuleTest, ConfigurationRecordIsCreatedOnceWithEveryFieldEmpty)
     EXPECT_FALSE(dm->ensureConfigRecord());
     dm->TBDef->first();
     EXPECT_FALSE(dm->TBDefRecordID->isNull());
-    for (const auto &f : dm->TBDef->fields())
-        if (f->fieldName() != QStringLiteral("RecordID"))
+    for (const auto &f : dm->TBDef->fields()) {
+        if (f->fieldName() != QStringLiteral("RecordID")) {
             EXPECT_TRUE(f->isNull()) << f->fieldName().toStdString();
+        }
+    }
     EXPECT_EQ(dm->billingIncr(), 0);
     EXPECT_FALSE(dm->TBDefTutorialShow->asBoolean());
 }

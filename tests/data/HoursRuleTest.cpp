@@ -66,7 +66,7 @@ TEST_F(HoursRuleTest, MinimumBillableTimeRaisesShortSpans)
     setBilling(15, 30);
     EXPECT_DOUBLE_EQ(postRecord(kDay, at(9, 0), at(9, 10)), 0.5);
     setBilling(6, 0);
-    EXPECT_DOUBLE_EQ(postRecord(kDay, at(9, 0), at(9, 10)), 0.2);
+    EXPECT_DOUBLE_EQ(postRecord(kDay + 1, at(9, 0), at(9, 10)), 0.2);
 }
 
 TEST_F(HoursRuleTest, ReversedTimesGiveZeroAndStayUnrounded)
