@@ -372,6 +372,8 @@ void StoreConnection::configure()
         m_wal = mode.text(0).compare(u"wal", Qt::CaseInsensitive) == 0;
     exec(QStringLiteral("PRAGMA synchronous = FULL"), StoreError::kOpenFailed);
     exec(QStringLiteral("PRAGMA cell_size_check = ON"), StoreError::kOpenFailed);
+    // Savepoints of posts inside a batch keep their undo pages in memory, not in a temp file.
+    exec(QStringLiteral("PRAGMA temp_store = MEMORY"), StoreError::kOpenFailed);
 }
 
 // ---- description ----
@@ -474,9 +476,14 @@ StoreConnection::Stamp StoreConnection::stamp()
 {
     Stamp s;
     s.writes = m_writes;
-    SqlQuery q(*this, QStringLiteral("PRAGMA data_version"));
-    if (q.next(StoreError::kOpenFailed))
-        s.dataVersion = q.int64(0);
+    if (m_batchDepth == 0 &&
+        (!m_sinceForeignCheck.isValid() || m_sinceForeignCheck.elapsed() >= kForeignCheckMs)) {
+        SqlQuery q(*this, QStringLiteral("PRAGMA data_version"));
+        if (q.next(StoreError::kOpenFailed))
+            m_dataVersion = q.int64(0);
+        m_sinceForeignCheck.start();
+    }
+    s.dataVersion = m_dataVersion;
     return s;
 }
 

@@ -7,6 +7,7 @@
 #include "RecordLockFile.h"
 #include "TableSchema.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -60,7 +61,9 @@ public:
         const Index *primary() const { return &indexes.front(); }
     };
     /// Changes to the file: equal stamps mean no commit happened in between, by this process
-    /// or another one.
+    /// or another one. Commits of other processes are looked for at most every
+    /// kForeignCheckMs (a loop of moves does not pay a file-system round trip per record);
+    /// inside a batch they cannot happen.
     struct Stamp
     {
         qint64 dataVersion = -1;
@@ -87,6 +90,7 @@ public:
     /// Description of the table `sqlName` in the file; nullptr when the file has none.
     const Table *table(const QString &sqlName);
 
+    static constexpr int kForeignCheckMs = 20;
     Stamp stamp();
     /// Records a change made through this connection (a post, a delete, a rollback).
     void noteWrite() { ++m_writes; }
@@ -121,6 +125,8 @@ private:
     sqlite3 *m_db = nullptr;
     bool m_wal = false;
     quint64 m_writes = 0;
+    qint64 m_dataVersion = -1;
+    QElapsedTimer m_sinceForeignCheck;
     int m_batchDepth = 0;
     std::unique_ptr<RecordLockFile> m_locks;
     QHash<QString, sqlite3_stmt *> m_statements;

@@ -21,8 +21,9 @@
 //     calculated fields are null until OnCalcFields fills them, which happens whenever a
 //     record is loaded and, in edit or insert state, after each write to a stored field.
 //   * The read-ahead batch is valid only while (direction, anchor row id, change stamp) are
-//     unchanged: any commit on the file (ours or another process's), refresh, a change of
-//     index or filter, and every edit operation drop it.
+//     unchanged: any commit on the file (ours at once, another process's within
+//     StoreConnection::kForeignCheckMs), refresh, a change of index or filter, and every edit
+//     operation drop it.
 //   * The row-value comparison is exact only without nulls on the compared side. A forward
 //     move from a key without nulls, and a backward move in an index whose key columns refuse
 //     nulls, use it; otherwise the comparison is spelled out column by column with nulls
@@ -70,6 +71,7 @@ namespace {
 constexpr int kFirstBatch = 8;
 constexpr int kMaxBatch = 256;
 constexpr int kScanBatch = 512;
+constexpr int kFirstFindBatch = 4;
 constexpr int kMaxFindValues = 5;
 
 struct Position
@@ -551,7 +553,7 @@ struct StoreTable::Impl
                     for (Row &r : rows)
                         ahead.push_back(std::move(r));
                 }
-                const Row r = std::move(ahead.front());
+                Row r = std::move(ahead.front());
                 ahead.pop_front();
                 load(r);
                 if (accepts()) {
@@ -1227,9 +1229,10 @@ bool StoreTable::findKey(const QVariantList &values)
     Impl::Snapshot saved = d->snapshot();
     try {
         std::optional<Position> tail;
-        for (;;) {
+        // Usually the first match is the answer: start small, grow while the filter rejects.
+        for (int limit = kFirstFindBatch;; limit = std::min(limit * 8, kScanBatch)) {
             const std::vector<Row> rows =
-                d->fetch(+1, tail ? &*tail : nullptr, kScanBatch, where, binds);
+                d->fetch(+1, tail ? &*tail : nullptr, limit, where, binds);
             for (const Row &r : rows) {
                 d->load(r);
                 if (d->accepts()) {
@@ -1239,7 +1242,7 @@ bool StoreTable::findKey(const QVariantList &values)
                     return true;
                 }
             }
-            if (int(rows.size()) < kScanBatch)
+            if (int(rows.size()) < limit)
                 break;
             tail = Position{rows.back().rowId, rows.back().keys};
         }
