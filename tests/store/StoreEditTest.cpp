@@ -156,6 +156,19 @@ TEST_F(StoreEditTest, MovingPostsAModifiedRecordWithItsRulesAndCancelsAnUnmodifi
     m_t->cancel();
 }
 
+TEST_F(StoreEditTest, EditOfARecordDeletedElsewhereFailsAndMovesOn)
+{
+    addTime(*m_t, 45000, QStringLiteral("A"), QStringLiteral("Dev"), 9, 10);
+    addTime(*m_t, 45001, QStringLiteral("B"), QStringLiteral("Dev"), 9, 10);
+    m_t->first();
+    auto other = makeTimeLog(folder(), QStringLiteral("Other"));
+    other->open();
+    other->deleteRecord(); // "A"
+    EXPECT_EQ(storeError([&] { m_t->edit(); }).code(), StoreError::kRecordDeleted);
+    EXPECT_EQ(m_t->state(), StoreTable::State::Browse);
+    EXPECT_EQ(client(), QStringLiteral("B"));
+}
+
 TEST_F(StoreEditTest, AfterPostErrorReachesTheCallerOnceTheRecordIsWritten)
 {
     m_t->AfterPost = [](StoreTable &) { throw StoreError(QStringLiteral("cascade failed")); };
