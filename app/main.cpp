@@ -1,7 +1,7 @@
 // Kestrova: start-up, message loop, shutdown.
+#include "Main.h"
 #include "Application.h"
 #include "KVDM.h"
-#include "Main.h"
 #include "Services.h"
 #include "Startup.h"
 
@@ -19,7 +19,10 @@ int main(int argc, char **argv)
         kv::failStartup(QString::fromUtf8(e.what()));
     }
 
-    // 13. The message loop runs until the main window closes.
+    // 13. The message loop runs until the main window closes. In tray mode the window is hidden
+    // while other windows come and go, so the last of them closing must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(kv::FMain, &kv::TFMain::closed, &app, &QCoreApplication::quit);
     if (kv::FMain->showAtStart())
         kv::FMain->show();
     const int rc = app.exec();

@@ -56,6 +56,7 @@ QFont panelFont(int pixelSize, bool bold = false, bool italic = false)
 }
 constexpr int kTextPx = 11;
 constexpr int kSmallPx = 9;
+constexpr int kBannerPx = 10;
 
 void setTextColor(QWidget *w, const QColor &c)
 {
@@ -139,13 +140,13 @@ void TFMain::buildUpperPane(QWidget *pane)
 {
     lBanner1 = named(new ShadowLabel(tr("Orvelane"), pane), "lBanner1");
     lBanner1->setGeometry(2, 2, 55, 16);
-    lBanner1->setFont(panelFont(kTextPx, true, true));
+    lBanner1->setFont(panelFont(kBannerPx, true, true));
     lBanner1->setTextColor(kNavy);
     lBanner1->setShadowColor(Qt::gray);
 
     lBanner2 = named(new ShadowLabel(tr("Kestrova"), pane), "lBanner2");
     lBanner2->setGeometry(58, 2, 61, 16);
-    lBanner2->setFont(panelFont(kTextPx, true, true));
+    lBanner2->setFont(panelFont(kBannerPx, true, true));
     lBanner2->setTextColor(kYellow);
     lBanner2->setBackgroundColor(kNavy);
     lBanner2->setShadowColor(Qt::black);
@@ -193,6 +194,11 @@ void TFMain::buildUpperPane(QWidget *pane)
     pInTime->setGeometry(2, 51, 117, 16);
     pInTime->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pInTime->setLineWidth(1);
+    // Panels keep the face colour of controls over the window's title-bar colour.
+    QPalette face = pInTime->palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    pInTime->setPalette(face);
+    pInTime->setAutoFillBackground(true);
     lStatus = named(new QLabel(pInTime), "lStatus");
     lStatus->move(3, 1);
     lStatus->resize(110, 14);

@@ -35,7 +35,7 @@ void ShadowLabel::setBackgroundColor(const QColor &c)
 void ShadowLabel::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.fillRect(rect(), m_background.isValid() ? m_background : palette().color(QPalette::Window));
+    p.fillRect(rect(), m_background.isValid() ? m_background : palette().color(QPalette::Button));
     qDrawShadePanel(&p, rect(), palette(), false, 1);
     p.setFont(font());
     const QRect inner = rect().adjusted(1, 1, -1, -1);

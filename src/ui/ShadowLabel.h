@@ -19,7 +19,7 @@ public:
     void setTextColor(const QColor &c);
     QColor shadowColor() const { return m_shadowColor; }
     void setShadowColor(const QColor &c);
-    /// Background inside the bevel; invalid = the palette's window colour.
+    /// Background inside the bevel; invalid = the palette's button-face colour.
     void setBackgroundColor(const QColor &c);
 
 protected:
