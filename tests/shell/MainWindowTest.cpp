@@ -6,6 +6,7 @@
 #include "ClickImage.h"
 #include "DateTime.h"
 #include "FakeServices.h"
+#include "HelpBrowser.h"
 #include "HotSpotSplitter.h"
 #include "KVDM.h"
 #include "LookupCombo.h"
@@ -562,6 +563,18 @@ TEST_F(MainWindowTest, HelpImageOpensTheContentsAndF1TheMainWindowTopic)
     w->Help1->trigger();
     QTest::keyClick(w, Qt::Key_F1);
     EXPECT_EQ(fakes.help->contexts, (QList<int>{0, 0, 4}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(ShellHelpPages, MainWindowAndTaskPromptHaveTheirTopics)
+{
+    EXPECT_EQ(HelpBrowser::urlForContext(TFMain::kHelpContext),
+              QUrl(QStringLiteral("qrc:/help/main.html#ctx-4")));
+    EXPECT_EQ(HelpBrowser::urlForContext(TfTaskDes::kHelpContext),
+              QUrl(QStringLiteral("qrc:/help/taskdes.html#ctx-9")));
 }
 
 } // namespace
