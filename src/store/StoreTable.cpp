@@ -60,7 +60,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
+#include <algorithm>
 #include <deque>
+#include <limits>
 #include <optional>
 #include <sqlite3.h>
 
@@ -1419,6 +1421,124 @@ QString StoreTable::moveQueryPlan()
     while (plan.next(StoreError::kOpenFailed))
         lines << plan.text(3);
     return lines.join(u'\n');
+}
+
+// ---- reading the view without moving the cursor ----
+//
+// Grids read the records around what they show through these, on the table object itself, so
+// that the filter predicate and OnCalcFields see the record in the buffer as they always do.
+// Like sumOfField they load candidates into the buffer and put the buffer back; they never
+// touch the read-ahead batch of the cursor or end a pending edit.
+
+StoreTable::ViewKey StoreTable::currentViewKey() const
+{
+    if (m_state == State::Inactive || m_state == State::Insert || !d->hasCurrent)
+        return ViewKey();
+    return ViewKey{d->current.rowId, d->current.keys};
+}
+
+int StoreTable::readView(int direction, const ViewKey *from, int limit,
+                         const std::function<bool(const ViewKey &)> &visit)
+{
+    d->checkActive();
+    if (limit <= 0)
+        return 0;
+    const int dir = direction < 0 ? -1 : +1;
+    std::optional<Position> tail;
+    if (from)
+        tail = Position{from->rowId, from->keys};
+    int visited = 0;
+    Impl::Snapshot saved = d->snapshot();
+    try {
+        // Without a filter each fetched row is visited: fetch what was asked for. With one,
+        // start with that and grow while the filter rejects rows.
+        int batch = std::clamp(limit, kFirstBatch, kScanBatch);
+        for (;;) {
+            std::vector<Row> rows = d->fetch(dir, tail ? &*tail : nullptr, batch);
+            for (Row &r : rows) {
+                d->load(r);
+                if (!d->accepts())
+                    continue;
+                ++visited;
+                if (!visit(ViewKey{r.rowId, r.keys}) || visited >= limit) {
+                    d->restore(std::move(saved));
+                    return visited;
+                }
+            }
+            if (int(rows.size()) < batch)
+                break;
+            tail = Position{rows.back().rowId, rows.back().keys};
+            batch = std::min(batch * 4, kScanBatch);
+        }
+    } catch (...) {
+        d->restore(std::move(saved));
+        throw;
+    }
+    d->restore(std::move(saved));
+    return visited;
+}
+
+qint64 StoreTable::countView(const ViewKey *before)
+{
+    d->checkActive();
+    if (!m_filtered || !m_filter) {
+        QVariantList binds;
+        QString sql = QStringLiteral("SELECT count(*) FROM ") + d->sqlTable;
+        if (before) {
+            const Position p{before->rowId, before->keys};
+            sql += QStringLiteral(" WHERE ") + d->positionCondition(-1, p, binds);
+        }
+        SqlQuery count(*d->conn, sql);
+        count.bindAll(binds);
+        return count.next(StoreError::kOpenFailed) ? count.int64(0) : 0;
+    }
+    qint64 n = 0;
+    if (before) {
+        // Counting backwards from the record is the same work and needs no end test.
+        readView(-1, before, std::numeric_limits<int>::max(), [&](const ViewKey &) {
+            ++n;
+            return true;
+        });
+    } else {
+        readView(+1, nullptr, std::numeric_limits<int>::max(), [&](const ViewKey &) {
+            ++n;
+            return true;
+        });
+    }
+    return n;
+}
+
+std::optional<StoreTable::ViewKey> StoreTable::viewKeyAt(qint64 n)
+{
+    d->checkActive();
+    if (n < 0)
+        return std::nullopt;
+    if (!m_filtered || !m_filter) {
+        QStringList columns{QStringLiteral("rowid")};
+        for (const QString &k : d->index->keys)
+            columns << quoteIdentifier(k);
+        SqlQuery query(*d->conn, QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
+                                     QStringLiteral(" FROM ") + d->sqlTable +
+                                     QStringLiteral(" ORDER BY ") + d->orderAscending +
+                                     QStringLiteral(" LIMIT 1 OFFSET ?"));
+        query.bind(1, n);
+        if (!query.next(StoreError::kOpenFailed))
+            return std::nullopt;
+        ViewKey key;
+        key.rowId = query.int64(0);
+        for (qsizetype i = 0; i < d->index->keys.size(); ++i)
+            key.keys << query.raw(int(i) + 1);
+        return key;
+    }
+    std::optional<ViewKey> found;
+    qint64 i = 0;
+    readView(+1, nullptr, std::numeric_limits<int>::max(), [&](const ViewKey &k) {
+        if (i++ < n)
+            return true;
+        found = k;
+        return false;
+    });
+    return found;
 }
 
 // ---- field access (Field) ----

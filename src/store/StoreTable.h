@@ -11,6 +11,7 @@
 #include <QVariantList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace kv {
@@ -135,6 +136,29 @@ public:
 
     /// SQLite's query plan of a forward move in the current index (diagnostics and tests).
     QString moveQueryPlan();
+
+    // ---- reading the view without moving the cursor (grids) ----
+    /// A place in the current index: the key values a record has in it, and its row id.
+    struct ViewKey
+    {
+        qint64 rowId = 0;
+        QVariantList keys;
+    };
+    /// The current record's place; rowId 0 while there is none or a record is being inserted.
+    ViewKey currentViewKey() const;
+    /// Visits up to `limit` visible records after (`direction` > 0) or before (< 0) `from` in
+    /// index order, or from the start (end) of the index when `from` is null. While `visit` runs
+    /// the visited record is in the record buffer: its fields read as usual, calculated fields
+    /// computed. `visit` returns false to stop. The cursor, the state, a pending edit and the
+    /// record buffer are as before afterwards, also when `visit` throws. Returns the number of
+    /// records visited. Throws StoreError when the file cannot be read.
+    int readView(int direction, const ViewKey *from, int limit,
+                 const std::function<bool(const ViewKey &)> &visit);
+    /// Number of visible records, or of those before `before` when given. Without a filter the
+    /// index counts them; with one every record is read and tested.
+    qint64 countView(const ViewKey *before = nullptr);
+    /// Place of the visible record with 0-based number `n` in index order; none beyond the end.
+    std::optional<ViewKey> viewKeyAt(qint64 n);
 
 signals:
     void stateChanged();  ///< state went browse/edit/insert/inactive
