@@ -53,6 +53,7 @@
 //   Edit/Insert       unchanged   post() failing (required, BeforePost, mask, key, lock, I/O)
 #include "StoreTable.h"
 
+#include "DateTime.h"
 #include "FieldValue.h"
 #include "PictureMask.h"
 #include "StoreConnection.h"
@@ -76,6 +77,43 @@ constexpr int kScanBatch = 512;
 constexpr int kFirstFindBatch = 4;
 constexpr int kMaxFindValues = 5;
 
+/// Stored form of column `column` of the row `query` stands on, for a field of `type`. Reads
+/// the usual storage classes directly; anything unusual goes through fieldvalue::fromColumn.
+QVariant columnValue(const SqlQuery &query, int column, FieldType type)
+{
+    sqlite3_stmt *stmt = query.statement();
+    const int storage = sqlite3_column_type(stmt, column);
+    if (storage == SQLITE_NULL)
+        return QVariant();
+    switch (type) {
+    case FieldType::String:
+    case FieldType::Memo:
+        if (storage == SQLITE_TEXT)
+            return QVariant(query.text(column));
+        break;
+    case FieldType::Float:
+        if (storage == SQLITE_FLOAT || storage == SQLITE_INTEGER)
+            return QVariant(sqlite3_column_double(stmt, column));
+        break;
+    case FieldType::Boolean:
+        if (storage == SQLITE_INTEGER)
+            return QVariant(sqlite3_column_int64(stmt, column) != 0);
+        break;
+    case FieldType::Time:
+        if (storage == SQLITE_INTEGER) {
+            const qint64 ms = sqlite3_column_int64(stmt, column);
+            if (ms >= 0 && ms < dt::kMsPerDay)
+                return QVariant(ms);
+        }
+        break;
+    default:
+        if (storage == SQLITE_INTEGER)
+            return QVariant(qint64(sqlite3_column_int64(stmt, column)));
+        break;
+    }
+    return fieldvalue::fromColumn(type, query.raw(column));
+}
+
 struct Position
 {
     qint64 rowId = 0;
@@ -86,7 +124,7 @@ struct Row
 {
     qint64 rowId = 0;
     QVariantList keys;
-    QVariantList values; ///< per stored field, as read from the file
+    std::vector<QVariant> values; ///< per stored field, in stored form (FieldValue.h)
 };
 
 enum class From { Edge, Current, At };
@@ -149,7 +187,11 @@ struct StoreTable::Impl
     QString path;     ///< absolute path of the table file, for messages
     QString sqlTable; ///< quoted SQL name of the table
     std::vector<int> storedFields;
-    std::vector<int> writtenFields; ///< stored fields that post writes (not auto-increment)
+    std::vector<int> writtenFields;     ///< stored fields that post writes (not auto-increment)
+    std::vector<FieldType> storedTypes; ///< type of each stored field, by position in a Row
+    /// For each key column of the current index: the Row value that holds it, or -1 when the
+    /// column is not one of this object's fields and is read from its own select column.
+    std::vector<int> keySlots;
     QString selectList;
     QString orderAscending;
     QString orderDescending;
@@ -310,8 +352,19 @@ struct StoreTable::Impl
         }
         ascending << QStringLiteral("rowid");
         descending << QStringLiteral("rowid DESC");
-        for (int f : storedFields)
+        storedTypes.clear();
+        for (int f : storedFields) {
             list << quoteIdentifier(q.m_fields[size_t(f)]->fieldName());
+            storedTypes.push_back(q.m_fields[size_t(f)]->dataType());
+        }
+        keySlots.clear();
+        for (const QString &k : i->keys) {
+            int slot = -1;
+            for (size_t s = 0; s < storedFields.size(); ++s)
+                if (q.m_fields[size_t(storedFields[s])]->fieldName() == k)
+                    slot = int(s);
+            keySlots.push_back(slot);
+        }
         selectList = list.join(QStringLiteral(", "));
         orderAscending = ascending.join(QStringLiteral(", "));
         orderDescending = descending.join(QStringLiteral(", "));
@@ -417,13 +470,19 @@ struct StoreTable::Impl
 
     Row readRow(const SqlQuery &query) const
     {
+        // Values are converted to their stored form once, here; key values that are also
+        // fields of this object are taken from those, so no text is decoded twice.
         Row r;
         r.rowId = query.int64(0);
-        int column = 1;
-        for (qsizetype i = 0; i < index->keys.size(); ++i)
-            r.keys << query.raw(column++);
+        const int keyCount = int(keySlots.size());
+        int column = 1 + keyCount;
+        r.values.reserve(storedFields.size());
         for (size_t i = 0; i < storedFields.size(); ++i)
-            r.values << query.raw(column++);
+            r.values.push_back(columnValue(query, column++, storedTypes[i]));
+        r.keys.reserve(keyCount);
+        for (int k = 0; k < keyCount; ++k)
+            r.keys << (keySlots[size_t(k)] >= 0 ? r.values[size_t(keySlots[size_t(k)])]
+                                                : query.raw(1 + k));
         return r;
     }
 
@@ -480,9 +539,21 @@ struct StoreTable::Impl
     {
         for (size_t i = 0; i < storedFields.size(); ++i) {
             const Field &f = *q.m_fields[size_t(storedFields[i])];
-            values[size_t(f.index())] =
-                fieldvalue::fromColumn(f.dataType(), r.values.at(qsizetype(i)));
+            values[size_t(f.index())] = r.values[i];
         }
+        clearCalculated();
+        current.rowId = r.rowId;
+        current.keys = r.keys;
+        hasCurrent = true;
+        runCalcFields();
+    }
+
+    /// As load(const Row &), taking the values over instead of copying them (the row is
+    /// not read again).
+    void load(Row &r)
+    {
+        for (size_t i = 0; i < storedFields.size(); ++i)
+            values[size_t(q.m_fields[size_t(storedFields[i])]->index())] = std::move(r.values[i]);
         clearCalculated();
         current.rowId = r.rowId;
         current.keys = r.keys;
@@ -523,10 +594,32 @@ struct StoreTable::Impl
     /// current record, or from position `at`. False (buffer unchanged) when there is none.
     bool scan(int direction, From from, const Position *at = nullptr)
     {
-        Snapshot saved = snapshot();
         const StoreConnection::Stamp now = conn->stamp();
         const bool reuse = from == From::Current && hasCurrent && aheadDirection == direction &&
                            aheadAnchor == current.rowId && aheadStamp == now;
+        // The common step of a loop over the table: the next row is already read and no filter
+        // can reject it, so the buffer need not be saved first. Should OnCalcFields throw, the
+        // record we came from is read again.
+        if (reuse && !ahead.empty() && !(q.m_filtered && q.m_filter)) {
+            const qint64 cameFrom = current.rowId;
+            Row r = std::move(ahead.front());
+            ahead.pop_front();
+            try {
+                load(r);
+            } catch (...) {
+                invalidate();
+                if (std::optional<Row> old = fetchRow(cameFrom)) {
+                    try {
+                        load(*old);
+                    } catch (...) {
+                    }
+                }
+                throw;
+            }
+            aheadAnchor = r.rowId;
+            return true;
+        }
+        Snapshot saved = snapshot();
         if (!reuse) {
             invalidate();
             aheadDirection = direction;
@@ -1233,9 +1326,8 @@ bool StoreTable::findKey(const QVariantList &values)
         std::optional<Position> tail;
         // Usually the first match is the answer: start small, grow while the filter rejects.
         for (int limit = kFirstFindBatch;; limit = std::min(limit * 8, kScanBatch)) {
-            const std::vector<Row> rows =
-                d->fetch(+1, tail ? &*tail : nullptr, limit, where, binds);
-            for (const Row &r : rows) {
+            std::vector<Row> rows = d->fetch(+1, tail ? &*tail : nullptr, limit, where, binds);
+            for (Row &r : rows) {
                 d->load(r);
                 if (d->accepts()) {
                     d->invalidate();
@@ -1379,8 +1471,8 @@ double StoreTable::sumOfField(const QString &fieldName)
     try {
         std::optional<Position> tail;
         for (;;) {
-            const std::vector<Row> rows = d->fetch(+1, tail ? &*tail : nullptr, kScanBatch);
-            for (const Row &r : rows) {
+            std::vector<Row> rows = d->fetch(+1, tail ? &*tail : nullptr, kScanBatch);
+            for (Row &r : rows) {
                 d->load(r);
                 if (d->accepts())
                     sum += field.asFloat();
