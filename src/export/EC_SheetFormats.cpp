@@ -456,31 +456,12 @@ TBIFFExport::~TBIFFExport() = default;
 void TBIFFExport::OpenOutput()
 {
     TCustomShellViewExport::OpenOutput();
-    if (m_sink) {
-        if (!m_sink->isOpen() && !m_sink->open(QIODevice::WriteOnly))
-            throw ExportError(m_sink->errorString());
-        m_out = m_sink;
-        return;
-    }
-    m_file = std::make_unique<QFile>(m_fileName);
-    if (!m_file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        const QString error = m_file->errorString();
-        m_file.reset();
-        throw ExportError(QStringLiteral("%1: %2").arg(m_fileName, error));
-    }
-    m_out = m_file.get();
+    openStream();
 }
 
 void TBIFFExport::closeOutput()
 {
-    if (!m_file)
-        return;
-    const bool flushed = m_file->flush();
-    m_file->close();
-    m_file.reset();
-    m_out = nullptr;
-    if (!flushed)
-        throw ExportError(failureMessage());
+    closeStream();
 }
 
 void TBIFFExport::record(quint16 type, const QByteArray &data)

@@ -68,8 +68,6 @@ private:
     int rowXf(int row) const;
     QByteArray cellHead(int row, int col, int xf) const;
 
-    std::unique_ptr<QFile> m_file;
-    QIODevice *m_out = nullptr;
     qint64 m_dimensionsPos = 0;
     int m_titleRow = -1;
     int m_timeStampRow = -1;

@@ -372,11 +372,8 @@ void TCustomShellViewExport::openViewer()
     }
 }
 
-// ---- TCustomTextExport ----
-
-void TCustomTextExport::OpenOutput()
+void TCustomShellViewExport::openStream()
 {
-    TCustomShellViewExport::OpenOutput();
     if (m_sink) {
         if (!m_sink->isOpen() && !m_sink->open(QIODevice::WriteOnly))
             throw ExportError(m_sink->errorString());
@@ -392,7 +389,7 @@ void TCustomTextExport::OpenOutput()
     m_out = m_file.get();
 }
 
-void TCustomTextExport::closeOutput()
+void TCustomShellViewExport::closeStream()
 {
     if (!m_file)
         return;
@@ -402,6 +399,19 @@ void TCustomTextExport::closeOutput()
     m_out = nullptr;
     if (!flushed)
         throw ExportError(failureMessage());
+}
+
+// ---- TCustomTextExport ----
+
+void TCustomTextExport::OpenOutput()
+{
+    TCustomShellViewExport::OpenOutput();
+    openStream();
+}
+
+void TCustomTextExport::closeOutput()
+{
+    closeStream();
 }
 
 void TCustomTextExport::writeBytes(const QByteArray &b)

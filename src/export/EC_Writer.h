@@ -143,8 +143,17 @@ protected:
     virtual void closeOutput() {}
     void openViewer();
 
+    /// Opens the sink, or the file m_fileName for writing; the device is then m_out. Throws
+    /// ExportError naming the file when it cannot be created.
+    void openStream();
+    /// Flushes and closes a file opened by openStream (a sink stays open); throws ExportError
+    /// with failureMessage() when buffered bytes cannot be written.
+    void closeStream();
+
     QString m_fileName;
     QString m_viewerError;
+    std::unique_ptr<QFile> m_file;
+    QIODevice *m_out = nullptr;
 };
 
 /// A writer of text lines, each ending in CR LF, to a file or sink.
@@ -167,10 +176,6 @@ protected:
     /// Writes buffered bytes; throws ExportError on failure.
     void flushOutput();
     QIODevice *out() const { return m_out; }
-
-private:
-    std::unique_ptr<QFile> m_file;
-    QIODevice *m_out = nullptr;
 };
 
 /// The writer of a format: CSV, tab, text (detailed with DetailedMode), clipboard (detailed with
