@@ -1,0 +1,187 @@
+// The time-log export: the component's settings, the columns and title of what it writes, and
+// the hand-over putting the grid's note column and controls back however the export ends.
+#include "ReportExportFixture.h"
+
+#include "TimeLogExport.h"
+
+#include <QFile>
+
+using namespace kv;
+using namespace kv::test;
+
+namespace {
+
+class TimeLogExportTest : public TimeLogFixture
+{
+protected:
+    void postLog()
+    {
+        post({day(2026, 3, 2), at(9, 0), at(10, 30), QStringLiteral("Acme"),
+              QStringLiteral("Design"), QStringLiteral("Kickoff"), true, QStringLiteral("a note")});
+        post({day(2026, 3, 3), at(13, 0), at(15, 15), QStringLiteral("Bolt"),
+              QStringLiteral("Support"), QStringLiteral("Call"), false});
+        post({day(2026, 3, 4), at(8, 0), at(9, 0), QStringLiteral("Acme"),
+              QStringLiteral("Support"), QStringLiteral("Fix"), true});
+        dm->TBInout->first();
+    }
+
+    QStringList csvLines(const QString &file)
+    {
+        QFile f(file);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << file.toStdString();
+        QStringList lines = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"));
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        return lines;
+    }
+
+    /// The grid's view of the table is as before an export.
+    void expectRestored(qint64 row)
+    {
+        EXPECT_TRUE(dm->TBInoutIsNote->isVisible());
+        EXPECT_FALSE(dm->TBInout->controlsDisabled());
+        EXPECT_EQ(dm->TBInout->currentRowId(), row);
+    }
+};
+
+TEST_F(TimeLogExportTest, ComponentCarriesTheTimeLogWindowsSettings)
+{
+    TimeLogExport ex(*dm);
+    TExportTable &t = ex.ExportTable();
+    EXPECT_EQ(t.Options(), TExportOptions(NumberRows | ShowColHeaders | ShowClipboardMsg |
+                                          ShowProgress | TimeStamp));
+    EXPECT_EQ(t.HTML_Options(), THTML_Options(htAutoLink | htDisplayTitle));
+    EXPECT_EQ(t.ExportType(), xMicrosoft_Word);
+    EXPECT_EQ(t.LastChosenType(), xMicrosoft_Word);
+    EXPECT_EQ(t.AllowedTypes(), TExportTypeSet::all());
+    EXPECT_EQ(t.TruncateSymbol(), QStringLiteral("-"));
+    EXPECT_FALSE(t.XL_Options().PrintGridlines);
+    EXPECT_FALSE(t.XL_Options().PrintHeadings);
+    EXPECT_EQ(t.XL_Options().PageFooter, QStringLiteral("Page &P of &N"));
+    EXPECT_EQ(t.Print_Options().DetailedTitle.pointSize(), 16);
+    EXPECT_TRUE(t.Print_Options().DetailedTitle.underline());
+    EXPECT_EQ(t.DataSet(), &ex.dataSource());
+}
+
+TEST_F(TimeLogExportTest, ExportWritesTheVisibleFieldsWithoutTheNoteColumnUnderTheDefaultTitle)
+{
+    postLog();
+    dm->TBInout->next();
+    const qint64 row = dm->TBInout->currentRowId();
+    TimeLogExport ex(*dm);
+    const QString file = path(QStringLiteral("log.csv"));
+    ASSERT_TRUE(ex.exportToFile(xText_Comma_Delimited, false, file));
+    const QStringList lines = csvLines(file);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0],
+              QStringLiteral("\"Item\",\"Date\",\"Client\",\"Job Type\",\"Task Description\","
+                             "\"In\",\"Out\",\"Hours\",\"$\""));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("1,")));
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral("\"Acme\",\"Design\",\"Kickoff\",\"9:00 AM\","
+                                                 "\"10:30 AM\",1.5000,\"True\"")))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral(",2.2500,\"False\""))) << lines[2].toStdString();
+    expectRestored(row);
+    // Only the run was in file mode: the window's settings are untouched.
+    EXPECT_EQ(ex.ExportTable().ExportType(), xMicrosoft_Word);
+    EXPECT_TRUE(ex.ExportTable().Options().testFlag(ShowProgress));
+    EXPECT_TRUE(ex.ExportTable().ViewOnly());
+    EXPECT_TRUE(ex.ExportTable().ExportFile().isEmpty());
+
+    // Formats with a title carry the default one, underlined in the text layout.
+    const QString text = path(QStringLiteral("log.txt"));
+    ASSERT_TRUE(ex.exportToFile(xText, false, text));
+    const QStringList t = csvLines(text);
+    ASSERT_GE(t.size(), 2);
+    EXPECT_EQ(t[0], QStringLiteral("Orvelane Kestrova - Time log"));
+    EXPECT_EQ(t[1], QString(28, u'-'));
+}
+
+TEST_F(TimeLogExportTest, ACustomReportTitleBecomesTheDocumentTitle)
+{
+    postLog();
+    setConfig(QStringLiteral("Smith & Co \"hours\""), false);
+    TimeLogExport ex(*dm);
+    const QString file = path(QStringLiteral("log.htm"));
+    ASSERT_TRUE(ex.exportToFile(xHTML, false, file));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(f.readAll());
+    EXPECT_TRUE(html.contains(QStringLiteral("Smith &amp; Co &quot;hours&quot;")));
+    EXPECT_FALSE(html.contains(QStringLiteral("Orvelane Kestrova - Time log")));
+}
+
+TEST_F(TimeLogExportTest, FilteredViewExportsOnlyItsRecordsInTheCurrentOrder)
+{
+    postLog();
+    post({day(2026, 3, 1), at(7, 0), at(7, 30), QStringLiteral("Acme"), QStringLiteral("Audit")});
+    dm->TBInout->setIndexName(QStringLiteral("Tinout03"));
+    Field *cust = dm->TBInoutCustName;
+    dm->TBInout->setFilter(
+        [cust](const StoreTable &) { return cust->asString() == QStringLiteral("Acme"); });
+    dm->TBInout->setFiltered(true);
+    dm->TBInout->last();
+    const qint64 row = dm->TBInout->currentRowId();
+
+    TimeLogExport ex(*dm);
+    const QString file = path(QStringLiteral("acme.csv"));
+    ASSERT_TRUE(ex.exportToFile(xText_Comma_Delimited, false, file));
+    const QStringList lines = csvLines(file);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("\"Audit\"")));
+    EXPECT_TRUE(lines[2].contains(QStringLiteral("\"Design\"")));
+    EXPECT_TRUE(lines[3].contains(QStringLiteral("\"Support\",\"Fix\"")));
+    expectRestored(row);
+    EXPECT_TRUE(dm->TBInout->isFiltered());
+    EXPECT_EQ(dm->TBInout->indexName(), QStringLiteral("Tinout03"));
+}
+
+TEST_F(TimeLogExportTest, AFileThatCannotBeCreatedFailsWithTheNoteColumnAndControlsBack)
+{
+    postLog();
+    const qint64 row = dm->TBInout->currentRowId();
+    TimeLogExport ex(*dm);
+    EXPECT_THROW(ex.exportToFile(xText_Comma_Delimited, false,
+                                 path(QStringLiteral("no/such/folder/log.csv"))),
+                 ExportError);
+    expectRestored(row);
+    EXPECT_TRUE(ex.ExportTable().ExportFile().isEmpty());
+}
+
+TEST_F(TimeLogExportTest, AnEmptyLogIsRefusedWithoutADialog)
+{
+    TimeLogExport ex(*dm);
+    EXPECT_FALSE(ex.bbcExportClick());
+    EXPECT_EQ(services.messages->texts(),
+              QStringList{QStringLiteral("There is no Data to Export.")});
+    EXPECT_TRUE(dm->TBInoutIsNote->isVisible());
+    EXPECT_FALSE(dm->TBInout->controlsDisabled());
+
+    EXPECT_FALSE(ex.exportToFile(xText_Comma_Delimited, false, path(QStringLiteral("e.csv"))));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("e.csv"))));
+}
+
+TEST_F(TimeLogExportTest, ExportTypesOfTheFileHandOver)
+{
+    postLog();
+    TimeLogExport ex(*dm);
+    // The detailed layout writes one line per field; the plain text one line per record.
+    ASSERT_TRUE(ex.exportToFile(xText, true, path(QStringLiteral("detailed.txt"))));
+    ASSERT_TRUE(ex.exportToFile(xText, false, path(QStringLiteral("plain.txt"))));
+    const QStringList detailed = csvLines(path(QStringLiteral("detailed.txt")));
+    const QStringList plain = csvLines(path(QStringLiteral("plain.txt")));
+    EXPECT_TRUE(detailed.filter(QStringLiteral("Task Description")).size() == 3)
+        << detailed.join(u'\n').toStdString();
+    EXPECT_EQ(plain.filter(QStringLiteral("Task Description")).size(), 1);
+    EXPECT_FALSE(ex.ExportTable().Options().testFlag(DetailedMode));
+}
+
+TEST_F(TimeLogExportTest, TheOwnerWindowMayFreeTheComponentFirst)
+{
+    auto owner = std::make_unique<QObject>();
+    TimeLogExport ex(*dm, owner.get());
+    EXPECT_EQ(ex.ExportTable().parent(), owner.get());
+    owner.reset(); // the window goes first; the export object must not free it again
+}
+
+} // namespace
