@@ -1,6 +1,7 @@
 // Kestrova: start-up, message loop, shutdown.
 #include "Main.h"
 #include "Application.h"
+#include "CommandLine.h"
 #include "KVDM.h"
 #include "Services.h"
 #include "Startup.h"
@@ -9,6 +10,11 @@
 
 int main(int argc, char **argv)
 {
+    // `kestrova export ...` and `kestrova report ...` write the time log for scripts, without
+    // a window.
+    if (argc > 1 && kv::isCommandLineCommand(QString::fromLocal8Bit(argv[1])))
+        return kv::commandLineMain(argc, argv);
+
     // 1. The application with its title and help file.
     kv::Application app(argc, argv);
 

@@ -1,0 +1,342 @@
+// The command line for scripts: argument parsing, the data module over the configured folder,
+// the view (order and filter) and the run of the export or the report.
+#include "CommandLine.h"
+
+#include "Application.h"
+#include "DateTime.h"
+#include "KVDM.h"
+#include "Schemas.h"
+#include "Services.h"
+#include "Settings.h"
+#include "TimeLogExport.h"
+#include "TimeLogReport.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
+#include <QTextStream>
+#include <cstdio>
+#include <optional>
+
+namespace kv {
+
+namespace {
+
+const QString kExport = QStringLiteral("export");
+const QString kReport = QStringLiteral("report");
+const QString kProgram = QStringLiteral("kestrova");
+
+/// Message boxes of the export component, written as lines to a sink instead.
+class LineMessages : public Messages
+{
+public:
+    explicit LineMessages(std::function<void(const QString &)> sink) : m_sink(std::move(sink)) {}
+
+    MsgAnswer show(MsgKind, const QString &text, MsgButtons buttons, int, const QString &) override
+    {
+        QString line = text;
+        line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        m_sink(kProgram + QStringLiteral(": ") + line);
+        ++shown;
+        // Nobody is there to answer a question.
+        return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+    }
+
+    int shown = 0;
+
+private:
+    std::function<void(const QString &)> m_sink;
+};
+
+struct FormatChoice
+{
+    const char *name;
+    TExportType type;
+    bool detailed;
+};
+
+const FormatChoice kFormats[] = {
+    {"csv", xText_Comma_Delimited, false},
+    {"tab", xText_Tab_Delimited, false},
+    {"text", xText, false},
+    {"detailed", xText, true},
+    {"dif", xDIF, false},
+    {"sylk", xSYLK, false},
+    {"xls", xMicrosoft_Excel, false},
+    {"html", xHTML, false},
+    {"rtf", xRichText, false},
+    {"doc", xMicrosoft_Word, false},
+};
+
+/// Index of TBInout for each --order.
+const QMap<QString, QString> kOrders = {
+    {QStringLiteral("date"), QStringLiteral("Tinout01")},
+    {QStringLiteral("client"), QStringLiteral("Tinout02")},
+    {QStringLiteral("job"), QStringLiteral("Tinout03")},
+};
+
+const QStringList kExportOptions = {QStringLiteral("format"), QStringLiteral("output"),
+                                    QStringLiteral("order"),  QStringLiteral("client"),
+                                    QStringLiteral("job"),    QStringLiteral("from"),
+                                    QStringLiteral("to")};
+const QStringList kReportOptions = {QStringLiteral("layout"), QStringLiteral("output"),
+                                    QStringLiteral("order"),  QStringLiteral("client"),
+                                    QStringLiteral("job"),    QStringLiteral("from"),
+                                    QStringLiteral("to")};
+
+/// What the arguments ask for.
+struct Request
+{
+    QString command;
+    QString output;
+    QString index = QStringLiteral("Tinout01");
+    QString client, job;
+    std::optional<double> from, to; ///< date values
+    TExportType type = xText_Comma_Delimited;
+    bool detailed = false;
+    TimeLogLayout layout = TimeLogLayout::Full;
+    bool help = false;
+};
+
+class UsageError
+{
+public:
+    explicit UsageError(QString message) : text(std::move(message)) {}
+    QString text;
+};
+
+std::optional<double> isoDate(const QString &option, const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+    const QDate d = QDate::fromString(text, Qt::ISODate);
+    if (!pattern.match(text).hasMatch() || !d.isValid())
+        throw UsageError(QStringLiteral("--%1 needs a date written as YYYY-MM-DD, not \"%2\"")
+                             .arg(option, text));
+    return dt::fromDate(d);
+}
+
+Request parse(const QStringList &args)
+{
+    Request r;
+    if (args.isEmpty() || !isCommandLineCommand(args.first()))
+        throw UsageError(args.isEmpty()
+                             ? QStringLiteral("no command given")
+                             : QStringLiteral("unknown command \"%1\"").arg(args.first()));
+    r.command = args.first();
+    const QStringList &allowed = r.command == kExport ? kExportOptions : kReportOptions;
+
+    QMap<QString, QString> values;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (arg == QStringLiteral("--help") || arg == QStringLiteral("-h")) {
+            r.help = true;
+            return r;
+        }
+        if (!arg.startsWith(QStringLiteral("--")))
+            throw UsageError(QStringLiteral("unexpected argument \"%1\"").arg(arg));
+        QString name = arg.mid(2);
+        QString value;
+        const qsizetype eq = name.indexOf(u'=');
+        if (eq >= 0) {
+            value = name.mid(eq + 1);
+            name.truncate(eq);
+        } else {
+            if (i + 1 >= args.size())
+                throw UsageError(QStringLiteral("--%1 needs a value").arg(name));
+            value = args[++i];
+        }
+        if (!allowed.contains(name))
+            throw UsageError(QStringLiteral("unknown option --%1 for %2").arg(name, r.command));
+        if (values.contains(name))
+            throw UsageError(QStringLiteral("--%1 is given twice").arg(name));
+        if (value.trimmed().isEmpty())
+            throw UsageError(QStringLiteral("--%1 needs a value").arg(name));
+        values.insert(name, value);
+    }
+
+    r.output = values.value(QStringLiteral("output"));
+    if (r.output.isEmpty())
+        throw UsageError(QStringLiteral("--output is missing"));
+
+    if (values.contains(QStringLiteral("order"))) {
+        const QString order = values.value(QStringLiteral("order"));
+        if (!kOrders.contains(order))
+            throw UsageError(
+                QStringLiteral("--order is date, client or job, not \"%1\"").arg(order));
+        r.index = kOrders.value(order);
+    }
+    r.client = values.value(QStringLiteral("client"));
+    r.job = values.value(QStringLiteral("job"));
+    if (values.contains(QStringLiteral("from")))
+        r.from = isoDate(QStringLiteral("from"), values.value(QStringLiteral("from")));
+    if (values.contains(QStringLiteral("to")))
+        r.to = isoDate(QStringLiteral("to"), values.value(QStringLiteral("to")));
+    if (r.from && r.to && *r.from > *r.to)
+        throw UsageError(QStringLiteral("--from is later than --to"));
+
+    if (r.command == kExport) {
+        if (!values.contains(QStringLiteral("format")))
+            throw UsageError(QStringLiteral("--format is missing"));
+        const QString format = values.value(QStringLiteral("format"));
+        bool found = false;
+        for (const FormatChoice &f : kFormats) {
+            if (format == QLatin1String(f.name)) {
+                r.type = f.type;
+                r.detailed = f.detailed;
+                found = true;
+            }
+        }
+        if (!found)
+            throw UsageError(QStringLiteral("unknown format \"%1\"").arg(format));
+    } else if (values.contains(QStringLiteral("layout"))) {
+        const QString layout = values.value(QStringLiteral("layout"));
+        if (layout == QStringLiteral("full"))
+            r.layout = TimeLogLayout::Full;
+        else if (layout == QStringLiteral("group"))
+            r.layout = TimeLogLayout::Group;
+        else
+            throw UsageError(QStringLiteral("--layout is full or group, not \"%1\"").arg(layout));
+    }
+    return r;
+}
+
+/// The view of the time log the request asks for: its order and, when any of the filter
+/// options is given, the records that match all of them. Names compare exactly.
+void setUpView(TDMKV &dm, const Request &r)
+{
+    dm.TBInout->setIndexName(r.index);
+    if (!r.client.isEmpty() || !r.job.isEmpty() || r.from || r.to) {
+        Field *cust = dm.TBInoutCustName, *job = dm.TBInoutJobDes, *date = dm.TBInoutWDate;
+        dm.TBInout->setFilter([r, cust, job, date](const StoreTable &) {
+            if (!r.client.isEmpty() && cust->asString() != r.client)
+                return false;
+            if (!r.job.isEmpty() && job->asString() != r.job)
+                return false;
+            if (r.from || r.to) {
+                const double day = date->asDateTime();
+                if ((r.from && day < *r.from) || (r.to && day > *r.to))
+                    return false;
+            }
+            return true;
+        });
+        dm.TBInout->setFiltered(true);
+    }
+    dm.TBInout->first();
+}
+
+int runExport(TDMKV &dm, const Request &r, const LineMessages &messages, QTextStream &err)
+{
+    TimeLogExport exporter(dm);
+    if (!exporter.exportToFile(r.type, r.detailed, r.output)) {
+        if (messages.shown == 0)
+            err << kProgram << QStringLiteral(": the export to ") << r.output
+                << QStringLiteral(" failed\n");
+        return kExitFailed;
+    }
+    // The warning with the number of records left out is on stderr already.
+    return exporter.ExportTable().RecordsLeftOut() > 0 ? kExitRowsLeftOut : kExitOk;
+}
+
+int runReport(TDMKV &dm, const Request &r)
+{
+    TimeLogReports reports(dm);
+    reports.exportPdf(r.layout, r.output);
+    return kExitOk;
+}
+
+void writeToStderr(const QString &line)
+{
+    const QByteArray bytes = (line + u'\n').toLocal8Bit();
+    std::fputs(bytes.constData(), stderr);
+}
+
+} // namespace
+
+bool isCommandLineCommand(const QString &command)
+{
+    return command == kExport || command == kReport;
+}
+
+QString commandLineUsage()
+{
+    return QStringLiteral(
+        "Usage:\n"
+        "  kestrova export --format csv|tab|text|detailed|dif|sylk|xls|html|rtf|doc --output FILE\n"
+        "                  [--order date|client|job] [--client NAME] [--job NAME]\n"
+        "                  [--from DATE] [--to DATE]\n"
+        "  kestrova report [--layout full|group] [--order date|client|job] --output FILE.pdf\n"
+        "                  [--client NAME] [--job NAME] [--from DATE] [--to DATE]\n"
+        "\n"
+        "Writes the time log of the configured data folder with the time-log window's settings.\n"
+        "The order is by date unless --order says otherwise; --client and --job match names\n"
+        "exactly; --from and --to include their days and are written YYYY-MM-DD (2026-03-31).\n"
+        "The report's layout is the complete listing unless --layout group is given.\n"
+        "\n"
+        "Exit codes: 0 done; 1 the export or report failed (the reason is on stderr);\n"
+        "2 bad arguments; 3 the worksheet (xls) could not hold every record, and those\n"
+        "left out are counted on stderr.\n");
+}
+
+int runCommandLine(const QStringList &args, QTextStream &out, QTextStream &err,
+                   const std::function<QString()> &dataFolder)
+{
+    Request request;
+    try {
+        request = parse(args);
+    } catch (const UsageError &e) {
+        err << kProgram << QStringLiteral(": ") << e.text << u'\n' << commandLineUsage();
+        err.flush();
+        return kExitUsage;
+    }
+    if (request.help) {
+        out << commandLineUsage();
+        out.flush();
+        return kExitOk;
+    }
+
+    auto *messages = new LineMessages([&err](const QString &line) {
+        err << line << u'\n';
+        err.flush();
+    });
+    Services::instance().setMessages(std::unique_ptr<Messages>(messages));
+
+    int rc = kExitFailed;
+    try {
+        const QString folder = dataFolder ? dataFolder() : settings::regDataPath();
+        if (!QFileInfo::exists(QDir(folder).filePath(schemas::kTimeLogFile))) {
+            err << kProgram << QStringLiteral(": there is no time log in ")
+                << QDir::toNativeSeparators(folder) << u'\n';
+        } else {
+            TDMKV dm([folder] { return folder; });
+            setUpView(dm, request);
+            rc = request.command == kExport ? runExport(dm, request, *messages, err)
+                                            : runReport(dm, request);
+        }
+    } catch (const std::exception &e) {
+        err << kProgram << QStringLiteral(": ") << QString::fromUtf8(e.what()) << u'\n';
+        rc = kExitFailed;
+    }
+    err.flush();
+    out.flush();
+    // The streams may not outlive this call; later messages go straight to stderr.
+    Services::instance().setMessages(std::make_unique<LineMessages>(writeToStderr));
+    return rc;
+}
+
+int commandLineMain(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Scripts read stderr for our messages only; Qt's remarks about the session (no runtime
+    // folder, no display) are none of their business. Critical and fatal messages still pass.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            writeToStderr(msg);
+    });
+    Application app(argc, argv);
+    QTextStream out(stdout), err(stderr);
+    return runCommandLine(QCoreApplication::arguments().mid(1), out, err);
+}
+
+} // namespace kv

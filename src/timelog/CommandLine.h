@@ -1,0 +1,45 @@
+// CommandLine: `kestrova export ...` and `kestrova report ...`, the time log of the configured
+// data folder written to a file without opening a window (monthly invoicing from scripts).
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QTextStream;
+
+namespace kv {
+
+/// Exit codes of the command line.
+enum CommandLineExit {
+    kExitOk = 0,
+    kExitFailed = 1,      ///< the export or report failed; the reason is on stderr
+    kExitUsage = 2,       ///< bad arguments; the usage text is on stderr
+    kExitRowsLeftOut = 3, ///< a worksheet could not hold every record; the count is on stderr
+};
+
+/// True when @p command is one the command line runs ("export", "report").
+bool isCommandLineCommand(const QString &command);
+
+/// The usage text.
+QString commandLineUsage();
+
+/// Runs @p args (the arguments after the program name, the command first) over the data
+/// folder @p dataFolder gives (the configured one when empty) and returns the exit code.
+/// Messages the export component would show in boxes go to @p err instead: the command line
+/// replaces the message service for the rest of the process.
+///
+///     kestrova export --format csv|tab|text|detailed|dif|sylk|xls|html|rtf|doc --output FILE
+///                     [--order date|client|job] [--client NAME] [--job NAME]
+///                     [--from DATE] [--to DATE]
+///     kestrova report [--layout full|group] [--order date|client|job] --output FILE.pdf
+///                     [--client NAME] [--job NAME] [--from DATE] [--to DATE]
+int runCommandLine(const QStringList &args, QTextStream &out, QTextStream &err,
+                   const std::function<QString()> &dataFolder = {});
+
+/// The whole process of a command-line run, for main(): the application on the offscreen
+/// platform (fonts and PDF output need one; no window opens and no display is needed), Qt's own
+/// warnings kept off stderr, then runCommandLine over stdout and stderr. Returns the exit code.
+int commandLineMain(int argc, char **argv);
+
+} // namespace kv
