@@ -272,7 +272,16 @@ void DBGrid::followModel(int row)
         scrollTo(target);
     }
     m_following = false;
-    emit rowChanged();
+    // Only a move to another record is a row change; the record being re-read (an edit
+    // starting, a repaint of the view) is not.
+    const StoreTable *t = table();
+    const qint64 id = t ? t->currentRowId() : 0;
+    const bool inserting = t && t->state() == StoreTable::State::Insert;
+    if (id != m_rowId || inserting != m_rowInserting) {
+        m_rowId = id;
+        m_rowInserting = inserting;
+        emit rowChanged();
+    }
 }
 
 void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)

@@ -114,6 +114,8 @@ private:
     DBGridDelegate *m_delegate;
     QHash<QString, EditorFactory> m_editors; ///< by field name in lower case
     bool m_following = false;
+    qint64 m_rowId = -1; ///< the record of the last row change
+    bool m_rowInserting = false;
 };
 
 } // namespace kv

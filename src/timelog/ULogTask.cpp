@@ -1,0 +1,196 @@
+// TfLogTask: the task window of the time log.
+#include "ULogTask.h"
+
+#include "Services.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QShortcut>
+#include <QStyle>
+#include <QTextBlock>
+#include <QToolButton>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+namespace kv {
+
+TfLogTask *fLogTask = nullptr;
+
+namespace {
+
+constexpr int kWidth = 228;
+constexpr int kHeight = 209;
+constexpr int kMemoWidth = 218;
+constexpr int kMemoHeight = 133;
+
+QToolButton *toolButton(QWidget *parent, const char *name, const QString &hint,
+                        QStyle::StandardPixmap icon)
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(hint);
+    b->setIcon(parent->style()->standardIcon(icon));
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+} // namespace
+
+TfLogTask::TfLogTask(StoreTable *inout, QWidget *parent) : QDialog(parent), m_inout(inout)
+{
+    setObjectName(QStringLiteral("fLogTask"));
+    setWindowTitle(tr("Kestrova - Time Log Task"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(kWidth, kHeight);
+    setProperty("helpContext", kHelpContext);
+
+    meTask = new QPlainTextEdit(this);
+    meTask->setObjectName(QStringLiteral("meTask"));
+    meTask->setFixedSize(kMemoWidth, kMemoHeight);
+    meTask->setFrameShape(QFrame::Box);
+    meTask->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    QPalette tip = meTask->palette();
+    tip.setColor(QPalette::Base, QToolTip::palette().color(QPalette::ToolTipBase));
+    tip.setColor(QPalette::Text, QToolTip::palette().color(QPalette::ToolTipText));
+    meTask->setPalette(tip);
+    connect(meTask, &QPlainTextEdit::textChanged, this, &TfLogTask::limitLength);
+
+    lCaption = new QLabel(tr("Time Log Task"), this);
+    QFont small = lCaption->font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    lCaption->setFont(small);
+
+    tbbPost = toolButton(this, "tbbPost", tr("Accept"), QStyle::SP_DialogApplyButton);
+    tbbCancel = toolButton(this, "tbbCancel", tr("Reject"), QStyle::SP_DialogCancelButton);
+    bExit = toolButton(this, "bExit", tr("Exit"), QStyle::SP_DialogCloseButton);
+    bExit->setText(tr("Exit"));
+    bExit->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    connect(tbbPost, &QToolButton::clicked, this, &TfLogTask::tbbPostClick);
+    connect(tbbCancel, &QToolButton::clicked, this, &TfLogTask::tbbCancelClick);
+    connect(bExit, &QToolButton::clicked, this, &TfLogTask::bExitClick);
+
+    StatusBar1 = new QLabel(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+    auto *tools = new QHBoxLayout;
+    tools->addWidget(tbbPost);
+    tools->addWidget(tbbCancel);
+    tools->addStretch();
+    tools->addWidget(bExit);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(5, 5, 5, 2);
+    layout->setSpacing(2);
+    layout->addWidget(meTask);
+    layout->addWidget(lCaption);
+    layout->addLayout(tools);
+    layout->addWidget(StatusBar1);
+
+    auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this,
+            [] { runAction([] { Services::instance().help().showContext(kHelpContext); }); });
+    if (inout)
+        connect(inout, &StoreTable::stateChanged, this, &TfLogTask::showState);
+    showState();
+}
+
+QString TfLogTask::stateWord(StoreTable::State state)
+{
+    switch (state) {
+    case StoreTable::State::Inactive:
+        return tr("Inactive");
+    case StoreTable::State::Browse:
+        return tr("View");
+    case StoreTable::State::Edit:
+        return tr("Edit");
+    case StoreTable::State::Insert:
+        return tr("Insert");
+    case StoreTable::State::CalcFields:
+        return tr("Calculate");
+    }
+    return QString();
+}
+
+void TfLogTask::showState()
+{
+    StatusBar1->setText(m_inout ? stateWord(m_inout->state())
+                                : stateWord(StoreTable::State::Inactive));
+}
+
+void TfLogTask::limitLength()
+{
+    // The task description holds 250 characters: typing beyond them does nothing.
+    const QString text = meTask->toPlainText();
+    if (text.size() <= kMaxTaskLength)
+        return;
+    QTextCursor cursor = meTask->textCursor();
+    const int position = std::min<int>(cursor.position(), kMaxTaskLength);
+    QSignalBlocker block(meTask);
+    meTask->setPlainText(text.left(kMaxTaskLength));
+    cursor = meTask->textCursor();
+    cursor.setPosition(position);
+    meTask->setTextCursor(cursor);
+}
+
+void TfLogTask::loadMemo()
+{
+    meTask->clear();
+    if (m_inout && m_inout->isActive())
+        meTask->setPlainText(m_inout->fieldByName(QStringLiteral("TaskDes")).asString());
+    meTask->moveCursor(QTextCursor::Start);
+}
+
+void TfLogTask::FormActivate()
+{
+    runAction([&] {
+        loadMemo();
+        showState();
+    });
+}
+
+void TfLogTask::tbbPostClick()
+{
+    runAction([&] {
+        if (!m_inout)
+            return;
+        m_inout->fieldByName(QStringLiteral("TaskDes")).setAsString(meTask->toPlainText());
+    });
+}
+
+void TfLogTask::tbbCancelClick()
+{
+    runAction([&] { loadMemo(); });
+}
+
+void TfLogTask::bExitClick()
+{
+    runAction([&] { close(); });
+}
+
+void TfLogTask::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+    // The window is modal: it becomes active when it is shown.
+    FormActivate();
+}
+
+void TfLogTask::closeEvent(QCloseEvent *event)
+{
+    meTask->clear();
+    QDialog::closeEvent(event);
+}
+
+void TfLogTask::done(int result)
+{
+    meTask->clear();
+    QDialog::done(result);
+}
+
+} // namespace kv
