@@ -294,6 +294,12 @@ void TFInOut::buildGrid()
 {
     GRInout = new DBGrid(this);
     GRInout->setObjectName(QStringLiteral("GRInout"));
+    GRInout->fitToWidth = true;
+    // The window's 8-point face: 11 pixels high.
+    QFont gridFont = GRInout->font();
+    gridFont.setPixelSize(11);
+    GRInout->setFont(gridFont);
+    GRInout->verticalHeader()->setDefaultSectionSize(QFontMetrics(gridFont).height() + 5);
     GRInout->setColumnEditor(QStringLiteral("CustName"),
                              [this](QWidget *parent) { return createClientEditor(parent); });
     GRInout->setColumnEditor(QStringLiteral("JobDes"),
@@ -316,6 +322,7 @@ void TFInOut::buildGrid()
          QStringLiteral("Hours"), QStringLiteral("Billable"), QStringLiteral("IsNote")});
 
     DBGridModel *model = GRInout->gridModel();
+    model->imageOnlyFields = {QStringLiteral("IsNote")};
     // GRInoutCalcTitleAttributes: the title of the column that sets the order is red.
     model->titleAttributes = [this](const Field &f, QColor &color, Qt::Alignment &alignment) {
         const QString index = m_dm.TBInout->indexName();
@@ -617,6 +624,11 @@ void TFInOut::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
+    if (!m_widthsFitted) {
+        // The grid knows its width once the window is laid out.
+        m_widthsFitted = true;
+        GRInout->applyDisplayWidths();
+    }
     FormShow();
 }
 

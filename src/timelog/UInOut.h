@@ -136,6 +136,7 @@ private:
     TDMKV &m_dm;
     QPointer<TfLogTask> m_logTask;
     bool m_browse = true;
+    bool m_widthsFitted = false;
 };
 
 extern TFInOut *FInOut;

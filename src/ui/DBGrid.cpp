@@ -162,7 +162,6 @@ void DBGrid::setTable(StoreTable *table, bool autoEdit)
     setModel(m_model);
     delete old;
     connect(m_model, &DBGridModel::currentRowChanged, this, &DBGrid::followModel);
-    connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::applyDisplayWidths);
     if (table) {
         connect(table, &StoreTable::updateRecord, this, &DBGrid::commitEditor);
         connect(table, &StoreTable::focusFieldRequested, this, &DBGrid::onFocusFieldRequested);
@@ -194,13 +193,22 @@ void DBGrid::applyDisplayWidths()
     if (!m_model)
         return;
     const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    std::vector<int> widths;
+    int total = 0;
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const Field *f = m_model->fieldAt(c);
         int chars = f->displayWidth();
         if (chars <= 0)
             chars = f->dataType() == FieldType::String ? std::min(f->size(), 30) : 10;
-        setColumnWidth(c, chars * digit + kCellPadding);
+        widths.push_back(chars * digit + kCellPadding);
+        total += widths.back();
     }
+    // Fonts wider than the one the widths were chosen for would push the last columns out of
+    // sight: shrink every column alike so that all of them show.
+    const int room = viewport()->width() - 2;
+    const double scale = fitToWidth && total > room && room > 0 ? double(room) / total : 1.0;
+    for (size_t c = 0; c < widths.size(); ++c)
+        setColumnWidth(int(c), std::max(kCellPadding * 2, int(widths[c] * scale)));
 }
 
 Field *DBGrid::selectedField() const

@@ -84,6 +84,8 @@ public:
 
     /// Ask before the grid's own delete key (Ctrl+Delete) deletes a record.
     bool confirmDelete = true;
+    /// Display widths are shrunk alike when the columns would not fit the grid's width.
+    bool fitToWidth = false;
     /// Leaving the grid cancels a new record nothing was typed into.
     bool cancelOnExit = true;
 

@@ -252,7 +252,7 @@ QVariant DBGridModel::cellData(const Field &f, const QVariantList &values, bool 
     case Qt::DisplayRole: {
         if (f.dataType() == FieldType::Boolean)
             return QVariant();
-        if (cellImage && !cellImage(f, row).isNull())
+        if (imageOnlyFields.contains(f.fieldName()) || (cellImage && !cellImage(f, row).isNull()))
             return QVariant();
         return live ? f.displayText() : values.value(n + f.index());
     }
@@ -531,7 +531,7 @@ void DBGridModel::reload()
         return;
     }
     if (!m_countKnown)
-        runAction([&] { discover(kDiscoverRows); });
+        runAction([&] { discover(kFirstDiscoverRows); });
     if (m_table->state() == StoreTable::State::Insert) {
         const int at = std::clamp(oldInsertRow, 0, m_count);
         beginInsertRows(QModelIndex(), at, at);

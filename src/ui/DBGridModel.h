@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QPointer>
+#include <QSet>
 #include <functional>
 #include <map>
 #include <vector>
@@ -45,6 +46,9 @@ public:
     /// With a filter the row count is not known before the whole view was read: the model
     /// learns it this many rows at a time, as the view scrolls down (fetchMore).
     static constexpr int kDiscoverRows = 512;
+    /// Rows learnt at once when a filter is switched on: a few screens, so that a filter that
+    /// keeps few records shows its first screen without reading far into the table.
+    static constexpr int kFirstDiscoverRows = 64;
 
     explicit DBGridModel(StoreTable *table, bool autoEdit = true, QObject *parent = nullptr);
     ~DBGridModel() override;
@@ -84,6 +88,8 @@ public:
     std::function<void(const Field &, const GridRow &, bool highlighted, QColor &text,
                        QColor &background)>
         cellColors;
+    /// Fields whose cells show only their image, never their text.
+    QSet<QString> imageOnlyFields;
     /// Image shown in a cell instead of its text (null icon: the text).
     std::function<QIcon(const Field &, const GridRow &)> cellImage;
 
