@@ -1,0 +1,49 @@
+// EmptyPrompt: the shared frame of the empty-list prompts.
+#include "EmptyPrompt.h"
+
+#include <QBoxLayout>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+namespace kv {
+
+EmptyPrompt::EmptyPrompt(const QString &caption, const QString &text, QWidget *parent)
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setWindowTitle(caption);
+    setFixedSize(kWidth, kHeight);
+    auto *root = new QVBoxLayout(this);
+    root->setContentsMargins(6, 6, 6, 6);
+    root->setSpacing(6);
+    auto *bevel = new QFrame(this);
+    bevel->setFrameShape(QFrame::Panel);
+    bevel->setFrameShadow(QFrame::Raised);
+    bevel->setLineWidth(2);
+    auto *inside = new QVBoxLayout(bevel);
+    inside->setContentsMargins(8, 4, 8, 4);
+    m_text = new QLabel(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), bevel);
+    m_text->setObjectName(QStringLiteral("lText"));
+    m_text->setTextFormat(Qt::PlainText);
+    inside->addWidget(m_text);
+    root->addWidget(bevel, 1);
+}
+
+void EmptyPrompt::addButtons(QPushButton *listButton)
+{
+    m_cancel =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), tr("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("bCancel"));
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(listButton);
+    row->addSpacing(12);
+    row->addWidget(m_cancel);
+    row->addStretch(1);
+    static_cast<QBoxLayout *>(layout())->addLayout(row);
+    listButton->setAutoDefault(false);
+    m_cancel->setAutoDefault(false);
+}
+
+} // namespace kv
