@@ -338,6 +338,20 @@ void TFMain::applyConfiguration()
     m_clock.setLogPending(false);
 }
 
+void TFMain::switchTrayMode(bool trayMode)
+{
+    Tray &tray = Services::instance().tray();
+    if (!trayMode || !tray.isAvailable()) {
+        applyTrayMode(trayMode); // without a notification area the window never hides anyway
+        return;
+    }
+    IsTrayMode = true;
+    m_trayIconShown = true;
+    tray.setVisible(true);
+    clockChanged(); // the hint and the animation of a running set
+    Image1->setToolTip(tr("Minimize to Tray"));
+}
+
 void TFMain::applyTrayMode(bool trayMode)
 {
     Tray &tray = Services::instance().tray();

@@ -55,6 +55,10 @@ public:
     /// Start-up steps 7 to 9, and again whenever the configuration changes: default selections,
     /// tray mode, the auto-log indicators.
     void applyConfiguration();
+    /// Tray mode switched by the configuration dialog's Ok: on, the close image hides the window
+    /// from now on and the tray icon shows, but the window stays on screen; off, as at a start-up
+    /// outside tray mode.
+    void switchTrayMode(bool trayMode);
     /// Start-up clock-in (InOnStartup): starts a set when both selectors hold a value.
     void InOnStart();
     /// Whether the window is to be shown when the message loop starts.

@@ -1,0 +1,163 @@
+// The about box.
+#include "UAbout.h"
+
+#include "MainIcons.h"
+#include "Services.h"
+#include "ShadowLabel.h"
+#include "VersInfo.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QUrl>
+
+namespace kv {
+
+TAboutBox *AboutBox = nullptr;
+
+namespace {
+
+constexpr int kWidth = 288;
+constexpr int kHeight = 217;
+constexpr int kPanelHeight = 187;
+constexpr int kBannerPx = 19;
+const QColor kNavy(0, 0, 128);
+const QColor kYellow(255, 255, 0);
+
+QFont bannerFont()
+{
+    QFont f;
+    f.setPixelSize(kBannerPx);
+    f.setBold(true);
+    f.setItalic(true);
+    return f;
+}
+
+QLabel *label(QWidget *parent, const char *name, const QString &text, int x, int y,
+              bool bold = false)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    if (bold) {
+        QFont f = l->font();
+        f.setBold(true);
+        l->setFont(f);
+    }
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+QLabel *link(QWidget *parent, const char *name, const QString &text, int y)
+{
+    QLabel *l = label(parent, name, text, 0, y);
+    QFont f = l->font();
+    f.setUnderline(true);
+    l->setFont(f);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, Qt::blue);
+    l->setPalette(p);
+    l->setCursor(Qt::PointingHandCursor);
+    l->setGeometry(0, y, kWidth, l->sizeHint().height());
+    l->setAlignment(Qt::AlignHCenter);
+    return l;
+}
+
+} // namespace
+
+QString TAboutBox::webAddress()
+{
+    return QStringLiteral("http://www.orvelane.example/kestrova");
+}
+
+QString TAboutBox::emailAddress()
+{
+    return QStringLiteral("kestrova@orvelane.example");
+}
+
+TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(tr("About Kestrova"));
+    setFixedSize(kWidth, kHeight);
+
+    auto *panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Raised);
+    panel->setGeometry(0, 0, kWidth, kPanelHeight);
+
+    ProgramIcon = label(panel, "ProgramIcon", QString(), 8, 8);
+    ProgramIcon->setPixmap(icons::trayIdle().pixmap(32, 32));
+    ProgramIcon->setFixedSize(32, 32);
+
+    lBanner1 = new ShadowLabel(tr("Orvelane"), panel);
+    lBanner1->setObjectName(QStringLiteral("lBanner1"));
+    lBanner1->setFont(bannerFont());
+    lBanner1->setTextColor(kNavy);
+    lBanner1->setGeometry(49, 8, 86, 24);
+    lBanner2 = new ShadowLabel(tr("Kestrova"), panel);
+    lBanner2->setObjectName(QStringLiteral("lBanner2"));
+    lBanner2->setFont(bannerFont());
+    lBanner2->setTextColor(kYellow);
+    lBanner2->setBackgroundColor(kNavy);
+    lBanner2->setGeometry(137, 8, 92, 24);
+
+    ProductName = label(panel, "ProductName", tr("Time Tracking System"), 66, 34, true);
+    lVersionCaption = label(panel, "lVersionCaption", tr("Version:"), 96, 50);
+    Version = label(panel, "Version", QString(), 137, 50);
+    Version->setFixedWidth(120);
+    Copyright = label(panel, "Copyright", tr("Copyright \u00A9 Orvelane"), 0, 80);
+    Copyright->setGeometry(0, 80, kWidth, Copyright->height());
+    Copyright->setAlignment(Qt::AlignHCenter);
+    Company = label(panel, "Company", tr("Orvelane Software, All Rights Reserved"), 0, 98);
+    Company->setGeometry(0, 98, kWidth, Company->height());
+    Company->setAlignment(Qt::AlignHCenter);
+    Label1 = link(panel, "Label1", webAddress(), 130);
+    Comments = link(panel, "Comments", emailAddress(), 150);
+    Label1->installEventFilter(this);
+    Comments->installEventFilter(this);
+
+    OKButton = new QPushButton(tr("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setDefault(true);
+    OKButton->setGeometry((kWidth - 75) / 2, kPanelHeight + 3, 75, 25);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    VersionInfo1 = new TVersionInfo(this);
+    VersionInfo1->setCtlFileVersion(Version);
+}
+
+TAboutBox::~TAboutBox()
+{
+    if (AboutBox == this)
+        AboutBox = nullptr;
+}
+
+bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        if (watched == Label1)
+            Label1Click();
+        else if (watched == Comments)
+            CommentsClick();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TAboutBox::Label1Click()
+{
+    runAction([&] { Services::instance().shell().open(QUrl(webAddress())); });
+}
+
+void TAboutBox::CommentsClick()
+{
+    runAction([&] {
+        Services::instance().shell().open(QUrl(QStringLiteral("mailto:") + emailAddress()));
+    });
+}
+
+} // namespace kv
