@@ -10,6 +10,8 @@
 #include "LookupCombo.h"
 #include "MemoDialog.h"
 #include "Services.h"
+#include "TimeLogExport.h"
+#include "TimeLogReport.h"
 #include "ULogTask.h"
 
 #include <QCloseEvent>
@@ -977,12 +979,36 @@ void TFInOut::dblcJobTypeClick()
 
 // ---- the run's instances ----
 
+void wireTimeLogOutputs(TFInOut &window)
+{
+    // The export component and the two report forms live as long as the window.
+    auto *exporter = new TimeLogExport(window.dm(), &window);
+    auto *reports = new TimeLogReports(window.dm());
+    QObject::connect(&window, &QObject::destroyed, [exporter, reports] {
+        delete exporter;
+        delete reports;
+    });
+    window.exportView = [exporter] { exporter->bbcExportClick(); };
+    window.printerSetup = [reports, &window] {
+        TimeLogReports::printerSetup(reports->printer(), &window);
+    };
+    window.previewReport = [reports, &window](bool full) {
+        reports->preview(full ? TimeLogLayout::Full : TimeLogLayout::Group, reports->printer(),
+                         &window);
+    };
+    window.printReport = [reports](bool full) {
+        reports->print(full ? TimeLogLayout::Full : TimeLogLayout::Group, reports->printer());
+    };
+    window.NavEnable();
+}
+
 void CreateTimeLogWindows()
 {
     if (!DMKV)
         return;
     fLogTask = new TfLogTask(DMKV->TBInout);
     FInOut = new TFInOut(*DMKV, fLogTask);
+    wireTimeLogOutputs(*FInOut);
 }
 
 void ShowTimeLog()

@@ -141,7 +141,10 @@ private:
 
 extern TFInOut *FInOut;
 
-/// Creates FInOut and fLogTask over DMKV (start-up, after the main window).
+/// Plugs the export component and the two report layouts into the window's Export, Printer
+/// Setup, Print Preview and Print buttons.
+void wireTimeLogOutputs(TFInOut &window);
+/// Creates FInOut and fLogTask over DMKV (start-up, after the main window), with its outputs.
 void CreateTimeLogWindows();
 /// Shows FInOut modally (the main window's "Time Log").
 void ShowTimeLog();

@@ -544,6 +544,25 @@ TEST_F(TimeLogWindowTest, TypingATimeIntoTheGridRecomputesTheHoursAtAccept)
     EXPECT_TRUE(browseMode());
 }
 
+TEST_F(TimeLogWindowTest, ExportAndPrintButtonsWorkOnceTheirPartsArePluggedIn)
+{
+    open();
+    EXPECT_FALSE(win->bbcExport->isEnabled());
+    EXPECT_FALSE(win->sbPrint->isEnabled());
+    wireTimeLogOutputs(*win);
+    EXPECT_TRUE(win->bbcExport->isEnabled());
+    EXPECT_TRUE(win->sbPreview->isEnabled());
+    EXPECT_TRUE(win->sbPrint->isEnabled());
+    EXPECT_TRUE(win->sbPrnSetup->isEnabled());
+    click(win->bbcExport); // an empty view: the component says so and nothing else happens
+    EXPECT_EQ(services.messages->lastText(), u"There is no Data to Export."_s);
+    EXPECT_TRUE(dm->TBInoutIsNote->isVisible());
+    click(win->bbcAdd);
+    EXPECT_FALSE(win->bbcExport->isEnabled());
+    EXPECT_FALSE(win->sbPrint->isEnabled());
+    click(win->bbcCancel);
+}
+
 TEST(TotalHoursTextTest, FourDecimalsTheLocalesSeparatorAndTenSignificantDigits)
 {
     EXPECT_EQ(TotalHoursText(12.5), u"12.5000"_s);
