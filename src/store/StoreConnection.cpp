@@ -378,7 +378,7 @@ void StoreConnection::configure()
     // and on local disks reads through a memory map instead of one system call per page.
     exec(QStringLiteral("PRAGMA cache_size = -16384"), StoreError::kOpenFailed);
     if (!network)
-        exec(QStringLiteral("PRAGMA mmap_size = 1073741824"), StoreError::kOpenFailed);
+        exec(QStringLiteral("PRAGMA mmap_size = 134217728"), StoreError::kOpenFailed);
 }
 
 // ---- description ----
