@@ -5,6 +5,14 @@
 #include "KVDM.h"
 #include "Services.h"
 #include "Startup.h"
+#include "UAbout.h"
+#include "UCliEditpas.h"
+#include "UCust.h"
+#include "UJob.h"
+#include "UQuickStart.h"
+#include "USelDef.h"
+#include "UfEmptyJob.h"
+#include "ufEmptyClient.h"
 
 #include <exception>
 
@@ -19,6 +27,24 @@ int main(int argc, char **argv)
     kv::Application app(argc, argv);
 
     kv::Startup startup;
+    // 3. The windows after the main window, in their order; the main window's menu and selectors
+    // lead to them.
+    startup.createWindows = [] {
+        using namespace kv;
+        FSelDef = new TFSelDef;
+        AboutBox = new TAboutBox;
+        FCust = new TFCust;
+        FJobType = new TFJobType;
+        frmdbCliEdit = new TfrmdbCliEdit;
+        fEmptyClient = new TfEmptyClient;
+        fJobEmpty = new TfJobEmpty;
+        FMain->showConfiguration = [] { FSelDef->exec(); };
+        FMain->showAbout = [] { AboutBox->exec(); };
+        FMain->showEmptyClientPrompt = [] { fEmptyClient->exec(); };
+        FMain->showEmptyJobPrompt = [] { fJobEmpty->exec(); };
+    };
+    // 12. The quick-start window, created for the showing and destroyed after.
+    startup.showQuickStart = [](bool tutorialShow) { kv::TfQuickStart::run(tutorialShow); };
     try {
         startup.run();
     } catch (const std::exception &e) {
@@ -32,6 +58,14 @@ int main(int argc, char **argv)
     if (kv::FMain->showAtStart())
         kv::FMain->show();
     const int rc = app.exec();
+    // The windows go before the data module: some unhook their record rules from it.
+    delete kv::fJobEmpty;
+    delete kv::fEmptyClient;
+    delete kv::frmdbCliEdit;
+    delete kv::FJobType;
+    delete kv::FCust;
+    delete kv::AboutBox;
+    delete kv::FSelDef;
     delete kv::FMain;
     delete kv::DMKV;
     return rc;
