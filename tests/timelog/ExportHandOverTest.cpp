@@ -2,6 +2,7 @@
 // the hand-over putting the grid's note column and controls back however the export ends.
 #include "ReportExportFixture.h"
 
+#include "FormatSettings.h"
 #include "TimeLogExport.h"
 
 #include <QFile>
@@ -174,6 +175,29 @@ TEST_F(TimeLogExportTest, ExportTypesOfTheFileHandOver)
         << detailed.join(u'\n').toStdString();
     EXPECT_EQ(plain.filter(QStringLiteral("Task Description")).size(), 1);
     EXPECT_FALSE(ex.ExportTable().Options().testFlag(DetailedMode));
+}
+
+TEST_F(TimeLogExportTest, EachExportFollowsTheFormatsOfItsTime)
+{
+    postLog();
+    TimeLogExport ex(*dm);
+    FormatSettings &formats = FormatSettings::instance();
+    const FormatSettings saved = formats;
+    formats.shortDateFormat = QStringLiteral("M/d/yyyy");
+    ASSERT_TRUE(ex.exportToFile(xText_Comma_Delimited, false, path(QStringLiteral("us.csv"))));
+    // The user switches to a German locale between two exports.
+    const QLocale locale;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    formats.resetFromLocale();
+    const bool ok = ex.exportToFile(xText_Tab_Delimited, false, path(QStringLiteral("de.txt")));
+    QLocale::setDefault(locale);
+    formats = saved;
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(
+        csvLines(path(QStringLiteral("us.csv"))).value(1).contains(QStringLiteral("\"3/2/2026\"")));
+    const QString de = csvLines(path(QStringLiteral("de.txt"))).value(1);
+    EXPECT_TRUE(de.contains(QStringLiteral("\t02.03.26\t"))) << de.toStdString();
+    EXPECT_TRUE(de.contains(QStringLiteral("\t1,5000\t"))) << de.toStdString();
 }
 
 TEST_F(TimeLogExportTest, TheOwnerWindowMayFreeTheComponentFirst)
