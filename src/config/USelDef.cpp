@@ -7,6 +7,7 @@
 #include "DBEdit.h"
 #include "DBSpinEdit.h"
 #include "FieldLink.h"
+#include "FormFont.h"
 #include "HelpContext.h"
 #include "KVDM.h"
 #include "LookupCombo.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace kv {
 
@@ -43,8 +45,7 @@ template <class W> W *named(W *w, const char *name)
 QGroupBox *group(QWidget *parent, const char *name, const QString &title)
 {
     auto *g = named(new QGroupBox(title, parent), name);
-    g->setStyleSheet(QStringLiteral("QGroupBox { font-weight: bold; } "
-                                    "QGroupBox > * { font-weight: normal; }"));
+    g->setFont(formFont(true)); // the caption; the controls inside get the normal face back
     return g;
 }
 
@@ -58,6 +59,7 @@ TFSelDef::TFSelDef(QWidget *parent)
     setWindowTitle(tr("Kestrova Configuration"));
     setFixedSize(kWidth, kHeight);
     installHelpContext(this, kHelpContext);
+    setFont(formFont());
     DataSource *ds = DMKV->DSDef;
 
     auto check = [&](QWidget *parentBox, const char *name, const QString &caption,
@@ -68,8 +70,8 @@ TFSelDef::TFSelDef(QWidget *parent)
     };
 
     auto *root = new QVBoxLayout(this);
-    root->setContentsMargins(6, 4, 6, 6);
-    root->setSpacing(4);
+    root->setContentsMargins(6, 2, 6, 6);
+    root->setSpacing(2);
 
     // Kestrova Defaults
     gbDefaults = group(this, "gbDefaults", tr("Kestrova Defaults"));
@@ -83,6 +85,8 @@ TFSelDef::TFSelDef(QWidget *parent)
     dblcClient->setListSource(DMKV->TBCustList, QStringLiteral("CustName"));
     dblcJobCode = named(new LookupCombo(gbDefaults), "dblcJobCode");
     dblcJobCode->setListSource(DMKV->TBJobList, QStringLiteral("JobDes"));
+    for (LookupCombo *c : {dblcClient, dblcJobCode})
+        c->setFixedHeight(20);
     lookups->addRow(tr("Client:"), dblcClient);
     lookups->addRow(tr("Job Type:"), dblcJobCode);
     defaults->addLayout(lookups);
@@ -165,7 +169,6 @@ TFSelDef::TFSelDef(QWidget *parent)
     print->addWidget(RzDBEdit1);
     root->addWidget(gbPrint);
 
-    root->addStretch(1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     BBDefOk = named(new QPushButton(tr("Ok"), this), "BBDefOk");
@@ -175,6 +178,13 @@ TFSelDef::TFSelDef(QWidget *parent)
     buttons->addWidget(BBDefOk);
     buttons->addWidget(BBDefCan);
     root->addLayout(buttons);
+
+    for (QGroupBox *g : {gbDefaults, gbStartup, gbFiles, gbPrint})
+        for (QWidget *w : g->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            w->setFont(formFont());
+
+    // The layout was drawn for 289 by 449; a larger face may need a few more lines of height.
+    setFixedSize(kWidth, std::max(kHeight, minimumSizeHint().height()));
 
     bindLookup(dblcClient, QStringLiteral("CustName"));
     bindLookup(dblcJobCode, QStringLiteral("JobDes"));

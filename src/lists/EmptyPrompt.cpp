@@ -1,6 +1,8 @@
 // EmptyPrompt: the shared frame of the empty-list prompts.
 #include "EmptyPrompt.h"
 
+#include "FormFont.h"
+
 #include <QBoxLayout>
 #include <QFrame>
 #include <QLabel>
@@ -14,18 +16,20 @@ EmptyPrompt::EmptyPrompt(const QString &caption, const QString &text, QWidget *p
 {
     setWindowTitle(caption);
     setFixedSize(kWidth, kHeight);
+    setFont(formFont());
     auto *root = new QVBoxLayout(this);
-    root->setContentsMargins(6, 6, 6, 6);
+    root->setContentsMargins(4, 4, 4, 6);
     root->setSpacing(6);
     auto *bevel = new QFrame(this);
     bevel->setFrameShape(QFrame::Panel);
     bevel->setFrameShadow(QFrame::Raised);
     bevel->setLineWidth(2);
     auto *inside = new QVBoxLayout(bevel);
-    inside->setContentsMargins(8, 4, 8, 4);
+    inside->setContentsMargins(6, 2, 4, 2);
     m_text = new QLabel(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), bevel);
     m_text->setObjectName(QStringLiteral("lText"));
     m_text->setTextFormat(Qt::PlainText);
+    m_text->setWordWrap(true);
     inside->addWidget(m_text);
     root->addWidget(bevel, 1);
 }

@@ -1,6 +1,7 @@
 // The about box.
 #include "UAbout.h"
 
+#include "FormFont.h"
 #include "MainIcons.h"
 #include "Services.h"
 #include "ShadowLabel.h"
@@ -12,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QUrl>
+#include <algorithm>
 
 namespace kv {
 
@@ -82,6 +84,7 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(tr("About Kestrova"));
     setFixedSize(kWidth, kHeight);
+    setFont(formFont());
 
     auto *panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel1"));
@@ -97,16 +100,20 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     lBanner1->setObjectName(QStringLiteral("lBanner1"));
     lBanner1->setFont(bannerFont());
     lBanner1->setTextColor(kNavy);
-    lBanner1->setGeometry(49, 8, 86, 24);
+    const QFontMetrics banner(bannerFont());
+    const int width1 = banner.horizontalAdvance(lBanner1->text()) + 10;
+    lBanner1->setGeometry(49, 8, width1, 24);
     lBanner2 = new ShadowLabel(tr("Kestrova"), panel);
     lBanner2->setObjectName(QStringLiteral("lBanner2"));
     lBanner2->setFont(bannerFont());
     lBanner2->setTextColor(kYellow);
     lBanner2->setBackgroundColor(kNavy);
-    lBanner2->setGeometry(137, 8, 92, 24);
+    lBanner2->setGeometry(std::max(137, 49 + width1 + 2), 8,
+                          banner.horizontalAdvance(lBanner2->text()) + 10, 24);
 
     ProductName = label(panel, "ProductName", tr("Time Tracking System"), 66, 34, true);
     lVersionCaption = label(panel, "lVersionCaption", tr("Version:"), 96, 50);
+    lVersionCaption->move(133 - lVersionCaption->width(), 50); // ends just before the value
     Version = label(panel, "Version", QString(), 137, 50);
     Version->setFixedWidth(120);
     Copyright = label(panel, "Copyright", tr("Copyright \u00A9 Orvelane"), 0, 80);

@@ -1,6 +1,7 @@
 // The quick-start window.
 #include "UQuickStart.h"
 
+#include "FormFont.h"
 #include "HelpContext.h"
 #include "KVDM.h"
 #include "Main.h"
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace kv {
 
@@ -84,6 +86,7 @@ TfQuickStart::TfQuickStart(QWidget *parent) : QDialog(parent, Qt::Tool)
     setObjectName(QStringLiteral("fQuickStart"));
     setWindowTitle(tr("Kestrova QuickStart Help"));
     setFixedSize(kWidth, kHeight);
+    setFont(formFont());
     installHelpContext(this, kHelpContext);
 
     auto *panel = new QFrame(this);
@@ -133,21 +136,18 @@ TfQuickStart::TfQuickStart(QWidget *parent) : QDialog(parent, Qt::Tool)
     Memo1->setFrameShape(QFrame::HLine);
     Memo1->setFrameShadow(QFrame::Sunken);
     Memo1->setPalette(tip);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    QFont memoFont = Memo1->font();
-    memoFont.setPixelSize(11);
-    Memo1->setFont(memoFont);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap); // the lines break where the text breaks them
     Memo1->setGeometry(10, 45, 415, 227);
 
     Button1 = new QPushButton(tr("Go to Configuration"), panel);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(313, 277, 104, 25);
+    // Its right edge stays where it is drawn; a wider face widens it to the left.
+    const int buttonWidth = std::max(104, Button1->sizeHint().width());
+    Button1->setGeometry(417 - buttonWidth, 277, buttonWidth, 25);
 
     cbTutorialShow = new QCheckBox(tr("Show Quick Start Screen on Start Up."), panel);
     cbTutorialShow->setObjectName(QStringLiteral("cbTutorialShow"));
-    QFont bold = cbTutorialShow->font();
-    bold.setBold(true);
-    cbTutorialShow->setFont(bold);
+    cbTutorialShow->setFont(formFont(true));
     cbTutorialShow->move(10, 280);
     cbTutorialShow->adjustSize();
 
