@@ -8,7 +8,9 @@
 #include "UAbout.h"
 #include "UCliEditpas.h"
 #include "UCust.h"
+#include "UInOut.h"
 #include "UJob.h"
+#include "ULogTask.h"
 #include "UQuickStart.h"
 #include "USelDef.h"
 #include "UfEmptyJob.h"
@@ -31,6 +33,7 @@ int main(int argc, char **argv)
     // lead to them.
     startup.createWindows = [] {
         using namespace kv;
+        CreateTimeLogWindows(); // FInOut with its report layouts and task window
         FSelDef = new TFSelDef;
         AboutBox = new TAboutBox;
         FCust = new TFCust;
@@ -38,6 +41,8 @@ int main(int argc, char **argv)
         frmdbCliEdit = new TfrmdbCliEdit;
         fEmptyClient = new TfEmptyClient;
         fJobEmpty = new TfJobEmpty;
+        FMain->showTimeLog = &ShowTimeLog;
+        FInOut->showClientEditor = [] { frmdbCliEdit->showForViewing(); };
         FMain->showConfiguration = [] { FSelDef->exec(); };
         FMain->showAbout = [] { AboutBox->exec(); };
         FMain->showEmptyClientPrompt = [] { fEmptyClient->exec(); };
@@ -66,6 +71,8 @@ int main(int argc, char **argv)
     delete kv::FCust;
     delete kv::AboutBox;
     delete kv::FSelDef;
+    delete kv::FInOut;
+    delete kv::fLogTask;
     delete kv::FMain;
     delete kv::DMKV;
     return rc;
