@@ -1,10 +1,13 @@
 // Test main for windows and widgets: a QApplication (offscreen under CTest) around GoogleTest.
+#include "TestHome.h"
 #include <QApplication>
+
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
+    TestHome home;
     // Tests are headless unless a run asks for a real display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
