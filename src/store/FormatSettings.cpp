@@ -6,6 +6,7 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -201,8 +202,8 @@ QString FormatSettings::formatFloat(double v, const QString &displayFormat) cons
     const DecimalDigits digits = roundDecimal(std::fabs(v), fractionZeros + fractionHashes);
     QString whole = QString::fromStdString(digits.whole);
     QString fraction = QString::fromStdString(digits.fraction);
-    const bool isZero =
-        whole == u"0" && !fraction.contains(QRegularExpression(QStringLiteral("[1-9]")));
+    const bool isZero = whole == u"0" && std::all_of(fraction.cbegin(), fraction.cend(),
+                                                     [](QChar c) { return c == u'0'; });
     while (fraction.size() > fractionZeros && fraction.endsWith(u'0'))
         fraction.chop(1);
     if (whole == u"0" && wholeZeros == 0)
