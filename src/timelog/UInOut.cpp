@@ -2,6 +2,8 @@
 // reversed times) and its handlers.
 #include "UInOut.h"
 
+#include "TableStateLabel.h"
+
 #include "DBGrid.h"
 #include "FilterDialog.h"
 #include "FormatSettings.h"
@@ -510,19 +512,7 @@ void TFInOut::NavDisable()
 
 QString TFInOut::stateWord(StoreTable::State state)
 {
-    switch (state) {
-    case StoreTable::State::Inactive:
-        return tr("Inactive");
-    case StoreTable::State::Browse:
-        return tr("Browse");
-    case StoreTable::State::Edit:
-        return tr("Edit");
-    case StoreTable::State::Insert:
-        return tr("Insert");
-    case StoreTable::State::CalcFields:
-        return tr("Calculate");
-    }
-    return QString();
+    return TableStateLabel::stateText(state);
 }
 
 void TFInOut::showState()

@@ -1,6 +1,8 @@
 // TfLogTask: the task window of the time log.
 #include "ULogTask.h"
 
+#include "TableStateLabel.h"
+
 #include "Services.h"
 
 #include <QCloseEvent>
@@ -101,19 +103,10 @@ TfLogTask::TfLogTask(StoreTable *inout, QWidget *parent) : QDialog(parent), m_in
 
 QString TfLogTask::stateWord(StoreTable::State state)
 {
-    switch (state) {
-    case StoreTable::State::Inactive:
-        return tr("Inactive");
-    case StoreTable::State::Browse:
+    // The task window says "View" where the record windows say "Browse".
+    if (state == StoreTable::State::Browse)
         return tr("View");
-    case StoreTable::State::Edit:
-        return tr("Edit");
-    case StoreTable::State::Insert:
-        return tr("Insert");
-    case StoreTable::State::CalcFields:
-        return tr("Calculate");
-    }
-    return QString();
+    return TableStateLabel::stateText(state);
 }
 
 void TfLogTask::showState()
