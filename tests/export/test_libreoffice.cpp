@@ -2,6 +2,7 @@
 // by a headless soffice and the CSV is checked. Skipped where LibreOffice is not installed.
 #include <gtest/gtest.h>
 
+#include "CsvReadBack.h"
 #include "ExportTestSupport.h"
 
 #include <QProcess>
@@ -43,42 +44,7 @@ class LibreOfficeReads : public ::testing::TestWithParam<Reader>
 {
 };
 
-/// The rows of a CSV text with "," and double quotes.
-QList<QStringList> parseCsv(const QString &text)
-{
-    QList<QStringList> rows;
-    QStringList row;
-    QString cell;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
-                cell += u'"';
-                ++i;
-            } else if (c == u'"') {
-                quoted = false;
-            } else {
-                cell += c;
-            }
-        } else if (c == u'"') {
-            quoted = true;
-        } else if (c == u',') {
-            row << cell;
-            cell.clear();
-        } else if (c == u'\n') {
-            row << cell;
-            rows << row;
-            row.clear();
-            cell.clear();
-        } else if (c != u'\r') {
-            cell += c;
-        }
-    }
-    if (!cell.isEmpty() || !row.isEmpty())
-        rows << (row << cell);
-    return rows;
-}
+using kv::test::parseCsv;
 
 const QStringList *rowWith(const QList<QStringList> &rows, const QString &cell)
 {

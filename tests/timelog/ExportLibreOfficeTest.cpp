@@ -1,6 +1,7 @@
 // Every file `kestrova export` writes opens in LibreOffice with the expected cells: each file is
 // converted by a headless soffice and the result is read back. Skipped where LibreOffice is not
 // installed.
+#include "CsvReadBack.h"
 #include "ReportExportFixture.h"
 
 #include "CommandLine.h"
@@ -26,41 +27,7 @@ struct Conversion
 
 const QString kToCsv = QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76");
 
-/// The rows of a CSV text with "," and double quotes.
-QList<QStringList> parseCsv(const QString &text)
-{
-    QList<QStringList> rows;
-    QStringList row;
-    QString cell;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
-                cell += u'"';
-                ++i;
-            } else if (c == u'"') {
-                quoted = false;
-            } else {
-                cell += c;
-            }
-        } else if (c == u'"') {
-            quoted = true;
-        } else if (c == u',') {
-            row << cell;
-            cell.clear();
-        } else if (c == u'\n') {
-            rows << (row << cell);
-            row.clear();
-            cell.clear();
-        } else if (c != u'\r') {
-            cell += c;
-        }
-    }
-    if (!cell.isEmpty() || !row.isEmpty())
-        rows << (row << cell);
-    return rows;
-}
+using kv::test::parseCsv;
 
 const QStringList *rowWith(const QList<QStringList> &rows, const QString &cell)
 {
