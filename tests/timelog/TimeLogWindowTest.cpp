@@ -14,7 +14,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -561,6 +563,46 @@ TEST_F(TimeLogWindowTest, ExportAndPrintButtonsWorkOnceTheirPartsArePluggedIn)
     EXPECT_FALSE(win->bbcExport->isEnabled());
     EXPECT_FALSE(win->sbPrint->isEnabled());
     click(win->bbcCancel);
+}
+
+TEST_F(TimeLogWindowTest, AfterAnExportTheGridShowsTheSameRecordAndTheNoteColumn)
+{
+    addSample();
+    open();
+    wireTimeLogOutputs(*win);
+    click(win->navcNext);
+    click(win->navcNext);
+    const qint64 row = dm->TBInout->currentRowId();
+    const int gridRow = win->GRInout->currentIndex().row();
+    const QString file = m_dir.path() + u"/log.csv"_s;
+    services.fileDialogs->answerNext(file);
+
+    // The choice dialog: comma-delimited text to a file.
+    bool answered = false;
+    onNextModal([&](QWidget *dialog) {
+        auto *combo = dialog->findChild<QComboBox *>(u"ExportTypeComboBox"_s);
+        auto *fileRadio = dialog->findChild<QRadioButton *>(u"FileRadioButton"_s);
+        auto *ok = dialog->findChild<QPushButton *>(u"OKBtn"_s);
+        if (!combo || !fileRadio || !ok)
+            return;
+        combo->setCurrentIndex(combo->findText(u"Comma-Delimited Text (CSV)"_s));
+        fileRadio->setChecked(true);
+        answered = true;
+        ok->click();
+    });
+    click(win->bbcExport);
+    ASSERT_TRUE(answered);
+    ASSERT_TRUE(QFile::exists(file));
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(written.readAll());
+    EXPECT_TRUE(text.contains(u"Cobalt"_s) && text.contains(u"Beta"_s)) << text.toStdString();
+
+    EXPECT_EQ(dm->TBInout->currentRowId(), row);
+    EXPECT_EQ(win->GRInout->currentIndex().row(), gridRow);
+    EXPECT_TRUE(dm->TBInoutIsNote->isVisible());
+    EXPECT_GE(win->GRInout->gridModel()->columnOf(u"IsNote"_s), 0);
+    EXPECT_FALSE(dm->TBInout->controlsDisabled());
 }
 
 TEST(TotalHoursTextTest, FourDecimalsTheLocalesSeparatorAndTenSignificantDigits)
