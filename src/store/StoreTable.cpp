@@ -1324,8 +1324,10 @@ bool StoreTable::findKey(const QVariantList &values)
     Impl::Snapshot saved = d->snapshot();
     try {
         std::optional<Position> tail;
-        // Usually the first match is the answer: start small, grow while the filter rejects.
-        for (int limit = kFirstFindBatch;; limit = std::min(limit * 8, kScanBatch)) {
+        // Usually the first match is the answer: without a filter it always is; with one, start
+        // small and grow while the filter rejects.
+        const int firstLimit = (m_filtered && m_filter) ? kFirstFindBatch : 1;
+        for (int limit = firstLimit;; limit = std::min(limit * 8, kScanBatch)) {
             std::vector<Row> rows = d->fetch(+1, tail ? &*tail : nullptr, limit, where, binds);
             for (Row &r : rows) {
                 d->load(r);
