@@ -6,6 +6,7 @@
 #include "DBCheckBox.h"
 #include "DBEdit.h"
 #include "DBSpinEdit.h"
+#include "DataBuilders.h"
 #include "FakeServices.h"
 #include "KVDM.h"
 #include "LookupCombo.h"
@@ -61,27 +62,9 @@ protected:
         delete DMKV;
         DMKV = nullptr;
     }
-    void addClient(const QString &no, const QString &name)
-    {
-        DMKV->TBCust->insert();
-        DMKV->TBCustCustNo->setAsString(no);
-        DMKV->TBCustCustName->setAsString(name);
-        DMKV->TBCust->post();
-    }
-    void addJob(const QString &code, const QString &des)
-    {
-        DMKV->TBJobCode->insert();
-        DMKV->TBJobCodeJobCode->setAsString(code);
-        DMKV->TBJobCodeJobDes->setAsString(des);
-        DMKV->TBJobCode->post();
-    }
-    void setDef(const std::function<void()> &change)
-    {
-        DMKV->TBDef->first();
-        DMKV->TBDef->edit();
-        change();
-        DMKV->TBDef->post();
-    }
+    void addClient(const QString &no, const QString &name) { test::addClient(*DMKV, no, name); }
+    void addJob(const QString &code, const QString &des) { test::addJob(*DMKV, code, des); }
+    void setDef(const std::function<void()> &change) { test::setDef(*DMKV, change); }
     /// Opens the dialog modally, runs `inside` in it and presses `button` ("BBDefOk" or
     /// "BBDefCan") unless `inside` closed it.
     void inDialog(const std::function<void()> &inside, const char *button = "BBDefOk")

@@ -2,6 +2,7 @@
 // the list windows, a few time records, and a helper that acts inside a modal window.
 #pragma once
 
+#include "DataBuilders.h"
 #include "DateTime.h"
 #include "FakeServices.h"
 #include "KVDM.h"
@@ -57,20 +58,8 @@ protected:
         DMKV->TBDefBillingIncr->setAsInteger(minutes);
         DMKV->TBDef->post();
     }
-    void addClient(const QString &no, const QString &name)
-    {
-        DMKV->TBCust->insert();
-        DMKV->TBCustCustNo->setAsString(no);
-        DMKV->TBCustCustName->setAsString(name);
-        DMKV->TBCust->post();
-    }
-    void addJob(const QString &code, const QString &des)
-    {
-        DMKV->TBJobCode->insert();
-        DMKV->TBJobCodeJobCode->setAsString(code);
-        DMKV->TBJobCodeJobDes->setAsString(des);
-        DMKV->TBJobCode->post();
-    }
+    void addClient(const QString &no, const QString &name) { test::addClient(*DMKV, no, name); }
+    void addJob(const QString &code, const QString &des) { test::addJob(*DMKV, code, des); }
     /// A time record on day `day` of March 2026 from 9:00 to 9:`minutes`.
     void addTime(const QString &client, const QString &job, int day, int minutes = 20)
     {

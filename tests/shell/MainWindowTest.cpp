@@ -4,6 +4,7 @@
 #include "BannerMenu.h"
 #include "BorderFrame.h"
 #include "ClickImage.h"
+#include "DataBuilders.h"
 #include "DateTime.h"
 #include "FakeServices.h"
 #include "HelpBrowser.h"
@@ -82,27 +83,9 @@ protected:
         DMKV = nullptr;
     }
 
-    void addClient(const QString &no, const QString &name)
-    {
-        DMKV->TBCust->insert();
-        DMKV->TBCustCustNo->setAsString(no);
-        DMKV->TBCustCustName->setAsString(name);
-        DMKV->TBCust->post();
-    }
-    void addJob(const QString &code, const QString &des)
-    {
-        DMKV->TBJobCode->insert();
-        DMKV->TBJobCodeJobCode->setAsString(code);
-        DMKV->TBJobCodeJobDes->setAsString(des);
-        DMKV->TBJobCode->post();
-    }
-    void setDef(const std::function<void()> &change)
-    {
-        DMKV->TBDef->first();
-        DMKV->TBDef->edit();
-        change();
-        DMKV->TBDef->post();
-    }
+    void addClient(const QString &no, const QString &name) { test::addClient(*DMKV, no, name); }
+    void addJob(const QString &code, const QString &des) { test::addJob(*DMKV, code, des); }
+    void setDef(const std::function<void()> &change) { test::setDef(*DMKV, change); }
     void now(int h, int m, int s = 0, const QDate &d = kMonday)
     {
         fakes.clock->set(QDateTime(d, QTime(h, m, s)));

@@ -2,6 +2,7 @@
 // Delete and Delete All under a filter, the filter dialog, totals, the task window, notes and
 // closing with a pending record.
 #include "DBGrid.h"
+#include "DataBuilders.h"
 #include "DateTime.h"
 #include "FakeServices.h"
 #include "FilterDialog.h"
@@ -79,13 +80,7 @@ protected:
         task.reset();
     }
 
-    void addClient(const QString &no, const QString &name)
-    {
-        dm->TBCust->insert();
-        dm->TBCustCustNo->setAsString(no);
-        dm->TBCustCustName->setAsString(name);
-        dm->TBCust->post();
-    }
+    void addClient(const QString &no, const QString &name) { test::addClient(*dm, no, name); }
     void add(const QDate &date, const QString &client, const QString &job, QTime in, QTime out,
              bool billable = false, const QString &note = QString())
     {

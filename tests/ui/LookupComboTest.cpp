@@ -1,5 +1,6 @@
 // The lookup selector over a table field, and the splitter with its one-click hot spot.
 #include "LookupCombo.h"
+#include "DataBuilders.h"
 #include "HotSpotSplitter.h"
 #include "KVDM.h"
 #include "QtPrinters.h"
@@ -35,13 +36,7 @@ protected:
         combo.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&combo));
     }
-    void addClient(const QString &no, const QString &name)
-    {
-        dm->TBCust->insert();
-        dm->TBCustCustNo->setAsString(no);
-        dm->TBCustCustName->setAsString(name);
-        dm->TBCust->post();
-    }
+    void addClient(const QString &no, const QString &name) { test::addClient(*dm, no, name); }
     QStringList items() const
     {
         QStringList list;
