@@ -30,19 +30,7 @@ void DBEdit::showField()
 
 void DBEdit::userEdited()
 {
-    runAction([&] {
-        if (!m_link->beginChange()) {
-            showField();
-            return;
-        }
-        const QString v = value();
-        m_link->write([&](Field &f) {
-            if (v.isEmpty())
-                f.clear();
-            else
-                f.setAsString(v);
-        });
-    });
+    runAction([&] { m_link->writeText(value()); });
 }
 
 } // namespace kv

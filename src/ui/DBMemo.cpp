@@ -33,19 +33,7 @@ void DBMemo::showField()
 
 void DBMemo::userEdited()
 {
-    runAction([&] {
-        if (!m_link->beginChange()) {
-            showField();
-            return;
-        }
-        const QString v = toPlainText();
-        m_link->write([&](Field &f) {
-            if (v.isEmpty())
-                f.clear();
-            else
-                f.setAsString(v);
-        });
-    });
+    runAction([&] { m_link->writeText(toPlainText()); });
 }
 
 } // namespace kv

@@ -75,6 +75,20 @@ bool FieldLink::beginChange()
     return editing();
 }
 
+void FieldLink::writeText(const QString &text)
+{
+    if (!beginChange()) {
+        show();
+        return;
+    }
+    write([&](Field &f) {
+        if (text.isEmpty())
+            f.clear();
+        else
+            f.setAsString(text);
+    });
+}
+
 void FieldLink::write(const std::function<void(Field &)> &write)
 {
     if (!m_field)

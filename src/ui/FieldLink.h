@@ -38,6 +38,9 @@ public:
     bool beginChange();
     /// Writes through `write` without showing the value again.
     void write(const std::function<void(Field &)> &write);
+    /// A text control's edit: starts the change and writes `text` (empty clears the field).
+    /// When the field may not change, shows its value again instead.
+    void writeText(const QString &text);
     /// Shows the field's value in the control now.
     void show();
 
