@@ -501,6 +501,26 @@ struct StoreTable::Impl
         return rows;
     }
 
+    /// Reads the rows after `from` (from the edge of the index when none) in `direction`, in
+    /// batches that start at `batch` rows and grow by `growth` up to kScanBatch, and hands each
+    /// to `visit` until it returns false. The filter is not applied here. Returns whether
+    /// `visit` stopped the walk (false: the rows ran out).
+    bool walk(int direction, std::optional<Position> from, int batch, int growth,
+              const std::function<bool(Row &)> &visit, const QString &where = QString(),
+              const QVariantList &binds = QVariantList())
+    {
+        for (;;) {
+            std::vector<Row> rows = fetch(direction, from ? &*from : nullptr, batch, where, binds);
+            for (Row &r : rows)
+                if (!visit(r))
+                    return true;
+            if (int(rows.size()) < batch)
+                return false;
+            from = Position{rows.back().rowId, rows.back().keys};
+            batch = std::min(batch * growth, kScanBatch);
+        }
+    }
+
     std::optional<Row> fetchRow(qint64 rowId)
     {
         SqlQuery query(*conn, QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") +
@@ -1323,24 +1343,21 @@ bool StoreTable::findKey(const QVariantList &values)
 
     Impl::Snapshot saved = d->snapshot();
     try {
-        std::optional<Position> tail;
         // Usually the first match is the answer: without a filter it always is; with one, start
         // small and grow while the filter rejects.
         const int firstLimit = (m_filtered && m_filter) ? kFirstFindBatch : 1;
-        for (int limit = firstLimit;; limit = std::min(limit * 8, kScanBatch)) {
-            std::vector<Row> rows = d->fetch(+1, tail ? &*tail : nullptr, limit, where, binds);
-            for (Row &r : rows) {
+        const bool found = d->walk(
+            +1, std::nullopt, firstLimit, 8,
+            [this](Row &r) {
                 d->load(r);
-                if (d->accepts()) {
-                    d->invalidate();
-                    m_eof = m_bof = false;
-                    d->emitRecord();
-                    return true;
-                }
-            }
-            if (int(rows.size()) < limit)
-                break;
-            tail = Position{rows.back().rowId, rows.back().keys};
+                return !d->accepts();
+            },
+            where, binds);
+        if (found) {
+            d->invalidate();
+            m_eof = m_bof = false;
+            d->emitRecord();
+            return true;
         }
     } catch (...) {
         d->restore(std::move(saved));
@@ -1471,18 +1488,12 @@ double StoreTable::sumOfField(const QString &fieldName)
     double sum = 0.0;
     Impl::Snapshot saved = d->snapshot();
     try {
-        std::optional<Position> tail;
-        for (;;) {
-            std::vector<Row> rows = d->fetch(+1, tail ? &*tail : nullptr, kScanBatch);
-            for (Row &r : rows) {
-                d->load(r);
-                if (d->accepts())
-                    sum += field.asFloat();
-            }
-            if (int(rows.size()) < kScanBatch)
-                break;
-            tail = Position{rows.back().rowId, rows.back().keys};
-        }
+        d->walk(+1, std::nullopt, kScanBatch, 1, [&](Row &r) {
+            d->load(r);
+            if (d->accepts())
+                sum += field.asFloat();
+            return true;
+        });
     } catch (...) {
         d->restore(std::move(saved));
         throw;
@@ -1546,24 +1557,13 @@ int StoreTable::readView(int direction, const ViewKey *from, int limit,
     try {
         // Without a filter each fetched row is visited: fetch what was asked for. With one,
         // start with that and grow while the filter rejects rows.
-        int batch = std::clamp(limit, kFirstBatch, kScanBatch);
-        for (;;) {
-            std::vector<Row> rows = d->fetch(dir, tail ? &*tail : nullptr, batch);
-            for (Row &r : rows) {
-                d->load(r);
-                if (!d->accepts())
-                    continue;
-                ++visited;
-                if (!visit(ViewKey{r.rowId, r.keys}) || visited >= limit) {
-                    d->restore(std::move(saved));
-                    return visited;
-                }
-            }
-            if (int(rows.size()) < batch)
-                break;
-            tail = Position{rows.back().rowId, rows.back().keys};
-            batch = std::min(batch * 4, kScanBatch);
-        }
+        d->walk(dir, tail, std::clamp(limit, kFirstBatch, kScanBatch), 4, [&](Row &r) {
+            d->load(r);
+            if (!d->accepts())
+                return true;
+            ++visited;
+            return visit(ViewKey{r.rowId, r.keys}) && visited < limit;
+        });
     } catch (...) {
         d->restore(std::move(saved));
         throw;
