@@ -27,8 +27,6 @@ struct BillingSettings
 namespace split {
 /// Out time of the first day's record of a split set (23:59:51.36; rounds to 24:00).
 inline constexpr double kFirstDayOut = 0.9999;
-/// The first day's end in hours (0.9999 * 24).
-inline constexpr double kFirstDayEndHours = 23.9976;
 /// Out time of a whole day's record (23:59).
 inline constexpr double kWholeDayOut = 1439.0 / 1440.0;
 /// Hours of a whole day's record.

@@ -1,7 +1,7 @@
 // The hours rule: billing-increment rounding, minute rounding of the times, the minimum
 // billable time, midnight as the end of a day, and records posted without changes.
-#include "DataFixture.h"
 #include "HoursRule.h"
+#include "DataFixture.h"
 #include "QtPrinters.h"
 
 using namespace kv;
@@ -35,8 +35,9 @@ TEST(RoundTimeTest, EmptyOrZeroIncrementRoundsNothing)
 {
     EXPECT_DOUBLE_EQ(RoundTime(1.2345, 0), 1.2345);
     EXPECT_DOUBLE_EQ(RoundTime(1.2345, -5), 1.2345);
-    EXPECT_TRUE(std::isfinite(billableHours(0.5, 0, 0)));
-    EXPECT_DOUBLE_EQ(billableHours(0.123456, 0, 0), 0.1235);
+    EXPECT_TRUE(std::isfinite(billableHoursOfMs(1'800'000, 0, 0)));
+    EXPECT_EQ(billableHoursOfMs(444'442, 0, 0), 0.1235); // 0.123456 h
+    EXPECT_EQ(billableHoursOfMs(444'420, 0, 0), 0.1234); // 0.12345 h: a tie, to the even 4
 }
 
 TEST(RoundTimeTest, MinuteRoundingNearMidnight)
@@ -106,7 +107,7 @@ TEST_F(HoursRuleTest, FirstRecordOfAnEmptyLogGetsItsHours)
 TEST_F(HoursRuleTest, EmptyIncrementStoresTheExactSpan)
 {
     dm->ensureConfigRecord();
-    EXPECT_DOUBLE_EQ(postRecord(kDay, at(8, 0), at(8, 20)), dt::round4(20.0 / 60.0));
+    EXPECT_DOUBLE_EQ(postRecord(kDay, at(8, 0), at(8, 20)), 0.3333);
 }
 
 TEST_F(HoursRuleTest, UnchangedRecordPostedAgainKeepsItsHours)

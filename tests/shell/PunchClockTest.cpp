@@ -1,6 +1,7 @@
 // The punch clock without a window: clocking in and out in its four ways each, the validation
 // messages, the tray hint, the task prompt, failed posts, and switching client or job type.
 #include "PunchClock.h"
+#include "BillingReference.h"
 #include "DateTime.h"
 #include "FakeServices.h"
 #include "QtPrinters.h"
@@ -413,6 +414,45 @@ TEST_F(SwitchTest, FailedSwitchKeepsTheOldSet)
     EXPECT_EQ(clock.LogCustName, QStringLiteral("Acme"));
     EXPECT_DOUBLE_EQ(clock.InDateTime, day(kMonday) + at(9, 0));
     EXPECT_EQ(clock.InTimeText, QStringLiteral("9:00 AM"));
+}
+
+// A day of switches from a tray clock-in with seconds: each switch books the span from the
+// running set's start (the minute-rounded time of the last switch) to the unrounded now, and
+// the hours match the reference at and around the ties of every increment.
+TEST_F(SwitchTest, SwitchedSpansBillExactlyAtAndAroundTies)
+{
+    using kv::test::i64;
+    host.s.AutoLogClient = true;
+    const QDateTime midnight(kMonday, QTime(0, 0));
+    for (int incr : {1, 6, 7, 10, 30, 45, 60}) {
+        for (int minimum : {0, 30}) {
+            host.s.billing = {incr, minimum};
+            host.posted.clear();
+            i64 nowMs = 6 * 3'600'000LL + 17'250; // 06:00:17.250, kept by a tray clock-in
+            fakes.clock->set(midnight.addMSecs(nowMs));
+            clock.trayLeftClick();
+            ASSERT_TRUE(clock.IsClockedIn);
+            i64 inMs = nowMs;
+            const i64 incrMs = incr * 60'000LL;
+            for (int k = 0; k < 12; ++k) {
+                // tie - 1, tie, tie + 1 at half an increment and at one and a half
+                const i64 spanMs = incrMs / 2 + ((k / 3) % 2) * incrMs + (k % 3 - 1);
+                nowMs = inMs + spanMs;
+                fakes.clock->set(midnight.addMSecs(nowMs));
+                host.client = (k % 2 == 0) ? QStringLiteral("Beta") : QStringLiteral("Acme");
+                clock.clientCloseUp();
+                ASSERT_EQ(host.posted.size(), size_t(k + 1)) << incr << " " << k;
+                const double want =
+                    double(kv::test::referenceBilled(spanMs, incr, minimum)) / 10000.0;
+                EXPECT_EQ(host.posted.back().hours, want)
+                    << "span " << spanMs << " ms by " << incr << " min " << minimum;
+                inMs = kv::test::nearest(nowMs, 60'000) * 60'000;
+            }
+            fakes.messages->answerNext(MsgAnswer::Yes);
+            clock.trayLeftClick(); // clock out for the next round
+            ASSERT_FALSE(clock.IsClockedIn);
+        }
+    }
 }
 
 } // namespace

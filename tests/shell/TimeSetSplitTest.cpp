@@ -1,5 +1,6 @@
 // Splitting a closed time set into records: one per calendar day, billable hours per record.
 #include "TimeSetSplit.h"
+#include "BillingReference.h"
 #include "DateTime.h"
 #include "QtPrinters.h"
 
@@ -50,7 +51,7 @@ TEST(TimeSetSplit, SameDaySpansGiveOneRecordRoundedToTheIncrementAndRaisedToTheM
     r = split(kMonday + at(9, 0), kMonday + at(9, 10, 31), {0, 0});
     ASSERT_EQ(r.size(), 1u);
     EXPECT_NEAR(dt::timePart(r[0].timeOut), at(9, 11), 1e-9);
-    EXPECT_DOUBLE_EQ(r[0].hours, dt::round4((10 * 60 + 31) / 3600.0));
+    EXPECT_DOUBLE_EQ(r[0].hours, 0.1753);
 }
 
 TEST(TimeSetSplit, NothingToBookGivesNoRecord)
@@ -123,6 +124,63 @@ TEST(TimeSetSplit, TwentyFourHourBoundaries)
     r = split(kMonday + at(23, 59, 55), kTuesday + at(1, 0));
     ASSERT_EQ(r.size(), 2u);
     EXPECT_DOUBLE_EQ(r[0].hours, 0.0);
+}
+
+// Spans with seconds as a clock-out sees them, at every half increment (the ties of RoundTime)
+// and a millisecond either side, from start times through the day on a date of today's size,
+// against the reference on milliseconds; and the first and last day of split sets likewise.
+TEST(TimeSetSplit, BilledHoursWithSecondsMatchTheReferenceAtAndAroundTies)
+{
+    using kv::test::i64;
+    using kv::test::referenceBilled;
+    const double day = dt::fromDate(QDate(2026, 12, 9));
+    const i64 hourMs = 3'600'000;
+    const i64 starts[] = {0, 17'250, (7 * 60 + 3) * 60'000LL + 29'999, 9 * hourMs + 30'000,
+                          (20 * 60 + 30) * 60'000LL + 1};
+    i64 differences = 0;
+    auto check = [&](double got, i64 spanMs, int incr, int minimum, const char *what) {
+        const double want = double(referenceBilled(spanMs, incr, minimum)) / 10000.0;
+        if (got != want && ++differences <= 5)
+            ADD_FAILURE() << what << ": span " << spanMs << " ms by " << incr << " min " << minimum
+                          << ": " << got << " instead of " << want;
+    };
+    for (int incr = 1; incr <= 60; ++incr) {
+        const i64 incrMs = incr * 60'000LL;
+        for (int minimum : {0, 15, 30, 60}) {
+            const BillingSettings billing{incr, minimum};
+            for (i64 inMs : starts) {
+                const i64 room = 86'400'000 - inMs - 1; // the span stays within the day
+                for (i64 tie = incrMs / 2; tie <= std::min<i64>(room, 3 * hourMs); tie += incrMs) {
+                    for (i64 spanMs : {tie - 1, tie, tie + 1}) {
+                        if (spanMs <= 0 || spanMs > room)
+                            continue;
+                        const double in = day + dt::fromMsOfDay(inMs);
+                        const auto r = splitTimeSet(in, day + dt::fromMsOfDay(inMs + spanMs), day,
+                                                    dt::fromMsOfDay(inMs), billing);
+                        if (r.size() != 1) {
+                            ADD_FAILURE() << r.size() << " records";
+                            continue;
+                        }
+                        check(r[0].hours, spanMs, incr, minimum, "one record");
+                    }
+                }
+            }
+            // Split sets: the first day bills up to 23:59:51.36, the last day from 00:00 to its
+            // out time rounded to the minute.
+            for (i64 offset : {-1LL, 0LL, 1LL}) {
+                const i64 inMs = 86'391'360 - incrMs / 2 + offset - 2 * hourMs;
+                const i64 outMs = 86'400'000 + 3 * hourMs + incrMs / 2 + offset;
+                const auto r =
+                    splitTimeSet(day + dt::fromMsOfDay(inMs), day + double(outMs) / 86'400'000.0,
+                                 day, dt::fromMsOfDay(inMs), billing);
+                ASSERT_EQ(r.size(), 2u);
+                check(r[0].hours, 86'391'360 - inMs, incr, minimum, "first day");
+                const i64 lastMinutes = kv::test::nearest(outMs - 86'400'000, 60'000);
+                check(r[1].hours, lastMinutes * 60'000, incr, minimum, "last day");
+            }
+        }
+    }
+    EXPECT_EQ(differences, 0);
 }
 
 } // namespace
