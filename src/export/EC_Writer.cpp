@@ -118,7 +118,9 @@ bool TCustomExport::Run()
             ReportFailure(e.message());
             closeProgressNow();
         } catch (const std::exception &e) {
-            ReportFailure(QString::fromLocal8Bit(e.what()));
+            // Not the output's failure but the data's (a damaged table, a read refused): the
+            // format's "try another file name" would send the user the wrong way.
+            Services::instance().messages().error(QString::fromUtf8(e.what()));
             closeProgressNow();
         }
     }
@@ -191,7 +193,7 @@ QString TCustomExport::CreatedLine() const
     const QDateTime now = Services::instance().clock().now();
     const QLocale l;
     const QString stamp = l.toString(now.date(), m_locale.shortDateFormat) + QLatin1Char(' ') +
-                          l.toString(now.time(), m_locale.longTimeFormat);
+                          QLocale::c().toString(now.time(), m_locale.longTimeFormat);
     const QString prefix = ExportText::createdPrefix();
     return IsNotBlank(prefix) ? prefix + QLatin1Char(' ') + stamp : stamp;
 }

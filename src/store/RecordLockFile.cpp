@@ -38,7 +38,8 @@ namespace kv {
 
 namespace {
 
-bool setLock(int fd, qint64 offset, short type)
+/// 0 on success, else the errno of the lock call.
+int setLock(int fd, qint64 offset, short type)
 {
     struct flock lock = {};
     lock.l_type = type;
@@ -48,15 +49,16 @@ bool setLock(int fd, qint64 offset, short type)
     lock.l_pid = 0; // must be 0 for open-file-description locks
     for (;;) {
         if (::fcntl(fd, F_OFD_SETLK, &lock) == 0)
-            return true;
+            return 0;
         if (errno != EINTR)
-            return false;
+            return errno;
     }
 }
 
 } // namespace
 
 RecordLockFile::RecordLockFile(const QString &lockPath, const QString &tablePath)
+    : m_lockPath(lockPath), m_tablePath(tablePath)
 {
     const QByteArray path = lockPath.toLocal8Bit();
     m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
@@ -82,8 +84,15 @@ bool RecordLockFile::tryLock(qint64 rowId)
         ++it.value();
         return true;
     }
-    if (!setLock(m_fd, rowId, F_WRLCK))
-        return false; // EAGAIN/EACCES: another process holds it
+    const int err = setLock(m_fd, rowId, F_WRLCK);
+    if (err == EAGAIN || err == EACCES)
+        return false; // another process holds it
+    if (err != 0)
+        throw StoreError(
+            QStringLiteral("Cannot lock a record of data file %1: the lock file %2 "
+                           "refuses locks (%3)")
+                .arg(m_tablePath, m_lockPath, QString::fromLocal8Bit(std::strerror(err))),
+            StoreError::kWriteFailed);
     m_holds.insert(rowId, 1);
     return true;
 }

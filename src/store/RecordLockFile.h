@@ -13,7 +13,8 @@ namespace kv {
 /// shares the locks; within the process a lock is counted, between processes it excludes.
 ///
 /// Errors are reported by throwing StoreError: kWriteFailed when the lock file cannot be
-/// opened or created.
+/// opened or created, or when the file system refuses a lock for another reason than a lock
+/// held elsewhere (no lock support, a permission error).
 class RecordLockFile
 {
 public:
@@ -25,7 +26,8 @@ public:
     RecordLockFile &operator=(const RecordLockFile &) = delete;
 
     /// Takes the lock of record `rowId` without waiting. True when this process now holds it
-    /// (again); false while another process holds it.
+    /// (again); false while another process holds it. Any other failure of the lock call
+    /// throws at once, naming the file and the system's reason: waiting would not help.
     bool tryLock(qint64 rowId);
     /// Gives back one hold of the lock of `rowId`; the last one releases it.
     void unlock(qint64 rowId);
@@ -33,6 +35,8 @@ public:
     int holds(qint64 rowId) const { return m_holds.value(rowId); }
 
 private:
+    QString m_lockPath;
+    QString m_tablePath;
     int m_fd = -1;
     QHash<qint64, int> m_holds;
 };

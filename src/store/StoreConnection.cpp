@@ -7,12 +7,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -20,7 +23,9 @@ namespace kv {
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 10'000;
+// How long a read waits for a writer that holds the file (only the rollback journal of network
+// file systems makes readers wait): as long as a record lock, 15 x 100 ms.
+constexpr int kBusyTimeoutMs = 1'500;
 constexpr int kHeaderSize = 100;
 
 QString sqlType(const ColumnDef &c)
@@ -263,7 +268,10 @@ void StoreConnection::checkIdentity()
         SqlQuery v(*this, QStringLiteral("PRAGMA user_version"));
         if (v.next(StoreError::kOpenFailed))
             version = v.int64(0);
-    } catch (const StoreError &e) {
+    } catch (const StoreError &) {
+        const int rc = sqlite3_extended_errcode(m_db);
+        if ((rc & 0xff) != SQLITE_CORRUPT && (rc & 0xff) != SQLITE_NOTADB)
+            throw; // a full disk, an I/O error, a lock: the file itself may be sound
         throw StoreError(QStringLiteral("Data file %1 is damaged or not a Kestrova data file (%2)")
                              .arg(m_path, QString::fromUtf8(sqlite3_errmsg(m_db))),
                          StoreError::kOpenFailed);
@@ -491,10 +499,38 @@ StoreConnection::Stamp StoreConnection::stamp()
     return s;
 }
 
-void StoreConnection::beginBatch()
+void StoreConnection::beginWrite(const WriteWait &wait)
+{
+    // SQLite's busy handler is not consulted when the connection already reads (it would risk
+    // a deadlock), and it waits for its own timeout rather than the record-lock limits. So the
+    // handler is off here and the wait is ours: one rule for every write, whatever was read.
+    sqlite3_busy_timeout(m_db, 0);
+    int rc = SQLITE_OK;
+    for (int attempt = 0;; ++attempt) {
+        SqlQuery begin(*this, QStringLiteral("BEGIN IMMEDIATE"));
+        rc = begin.stepRaw();
+        if (rc == SQLITE_DONE)
+            break;
+        if ((rc & 0xff) != SQLITE_BUSY && (rc & 0xff) != SQLITE_LOCKED)
+            break;
+        if (attempt >= wait.retries)
+            break;
+        ::usleep(static_cast<useconds_t>(std::max(0, wait.waitMs)) * 1000U);
+    }
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    if (rc == SQLITE_DONE)
+        return;
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+        throw StoreError(QStringLiteral("Record in data file ") + m_path +
+                             QStringLiteral(" is in use by another user"),
+                         StoreError::kRecordLocked);
+    fail(rc, QStringLiteral("write to"), StoreError::kWriteFailed);
+}
+
+void StoreConnection::beginBatch(const WriteWait &wait)
 {
     if (m_batchDepth == 0)
-        exec(QStringLiteral("BEGIN IMMEDIATE"), StoreError::kWriteFailed);
+        beginWrite(wait);
     else
         exec(QStringLiteral("SAVEPOINT kv_batch_%1").arg(m_batchDepth), StoreError::kWriteFailed);
     ++m_batchDepth;
@@ -533,13 +569,62 @@ void StoreConnection::exec(const QString &sql, int failCode)
     q.run(failCode);
 }
 
+QString StoreConnection::noRoomReason() const
+{
+    // SQLite reports a write that found no room as SQLITE_FULL or as a plain I/O error, and the
+    // system's error number is often gone by then: look at the disk and the limits instead.
+    struct statvfs fs = {};
+    constexpr qint64 kAlmostFull = 1 << 20;
+    if (::statvfs(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), &fs) == 0 &&
+        qint64(fs.f_bavail) * qint64(fs.f_frsize) < kAlmostFull)
+        return QStringLiteral("the disk is full");
+    struct rlimit limit = {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        constexpr qint64 kGrowth = 64 * 1024; // a few pages and the log's index
+        for (const char *suffix : {"", "-wal", "-shm", "-journal"}) {
+            struct stat st = {};
+            const QByteArray file = QFile::encodeName(m_path) + suffix;
+            if (::stat(file.constData(), &st) == 0 &&
+                qint64(st.st_size) + kGrowth > qint64(limit.rlim_cur))
+                return QStringLiteral("the file would grow beyond the size this process may write");
+        }
+        if (limit.rlim_cur < rlim_t(kGrowth))
+            return QStringLiteral("the file would grow beyond the size this process may write");
+    }
+    return QString();
+}
+
+QString StoreConnection::failureDetail(int rc) const
+{
+    // A full disk, a quota or a file-size limit says so, and the user is not sent looking for a
+    // damaged file.
+    const int primary = rc & 0xff;
+    const int sysErr = m_db ? sqlite3_system_errno(m_db) : 0;
+    if (sysErr == ENOSPC)
+        return QStringLiteral("the disk is full");
+    if (sysErr == EDQUOT)
+        return QStringLiteral("the disk quota is exceeded");
+    if (sysErr == EFBIG)
+        return QStringLiteral("the file would grow beyond the size this process may write");
+    if (primary == SQLITE_FULL || primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN) {
+        const QString reason = noRoomReason();
+        if (!reason.isEmpty())
+            return reason;
+        if (primary == SQLITE_FULL)
+            return QStringLiteral("the disk is full");
+    }
+    QString detail = m_db && sqlite3_extended_errcode(m_db) == rc
+                         ? QString::fromUtf8(sqlite3_errmsg(m_db))
+                         : QString::fromUtf8(sqlite3_errstr(rc));
+    if (primary == SQLITE_IOERR && sysErr != 0)
+        detail += QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(sysErr)) + u')';
+    return detail;
+}
+
 void StoreConnection::fail(int rc, const QString &action, int code) const
 {
-    const QString detail = m_db && sqlite3_errcode(m_db) == rc
-                               ? QString::fromUtf8(sqlite3_errmsg(m_db))
-                               : QString::fromUtf8(sqlite3_errstr(rc));
-    throw StoreError(QStringLiteral("Cannot %1 data file %2: %3").arg(action, m_path, detail),
-                     code);
+    throw StoreError(
+        QStringLiteral("Cannot %1 data file %2: %3").arg(action, m_path, failureDetail(rc)), code);
 }
 
 sqlite3_stmt *StoreConnection::takeStatement(const QString &sql, bool *cached)
@@ -553,8 +638,11 @@ sqlite3_stmt *StoreConnection::takeStatement(const QString &sql, bool *cached)
     sqlite3_stmt *stmt = nullptr;
     const int rc = sqlite3_prepare_v3(m_db, text.constData(), int(text.size()),
                                       SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
-    if (rc != SQLITE_OK)
-        fail(rc, QStringLiteral("read"), StoreError::kOpenFailed);
+    if (rc != SQLITE_OK) {
+        const bool reads = sql.startsWith(u"SELECT") || sql.startsWith(u"PRAGMA");
+        fail(rc, reads ? QStringLiteral("read") : QStringLiteral("write to"),
+             reads ? StoreError::kOpenFailed : StoreError::kWriteFailed);
+    }
     *cached = it == m_statements.end();
     if (*cached)
         m_statements.insert(sql, stmt);
@@ -618,8 +706,11 @@ void SqlQuery::bind(int index, const QVariant &value)
         }
         }
     }
-    if (rc != SQLITE_OK)
-        m_c.fail(rc, QStringLiteral("read"), StoreError::kOpenFailed);
+    if (rc != SQLITE_OK) {
+        const bool reads = sqlite3_stmt_readonly(m_stmt) != 0;
+        m_c.fail(rc, reads ? QStringLiteral("read") : QStringLiteral("write to"),
+                 reads ? StoreError::kOpenFailed : StoreError::kWriteFailed);
+    }
 }
 
 void SqlQuery::bindAll(const QVariantList &values)
@@ -640,10 +731,10 @@ bool SqlQuery::next(int failCode)
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    m_c.fail(rc,
-             failCode == StoreError::kWriteFailed ? QStringLiteral("write to")
-                                                  : QStringLiteral("read"),
-             failCode);
+    // A statement that changes the file fails as a write whatever its caller expected.
+    const bool writes = failCode == StoreError::kWriteFailed || !sqlite3_stmt_readonly(m_stmt);
+    m_c.fail(rc, writes ? QStringLiteral("write to") : QStringLiteral("read"),
+             writes ? StoreError::kWriteFailed : failCode);
 }
 
 void SqlQuery::run(int failCode)

@@ -95,9 +95,23 @@ public:
     /// Records a change made through this connection (a post, a delete, a rollback).
     void noteWrite() { ++m_writes; }
 
+    /// How long a write waits for another process's write: `retries` more attempts, `waitMs`
+    /// apart (a table's LockRetryCount and LockWaitTime).
+    struct WriteWait
+    {
+        int retries = 15;
+        int waitMs = 100;
+    };
+
+    /// Starts this connection's write transaction (BEGIN IMMEDIATE). While another process
+    /// writes to the file, waits as a record lock waits; when the write lock does not come,
+    /// throws the record-lock error ("Record in data file ... is in use by another user",
+    /// kRecordLocked). Any other failure throws "Cannot write to data file ...".
+    void beginWrite(const WriteWait &wait);
+
     /// Batches: posts between begin and commit form one transaction. Nested batches are
-    /// savepoints inside it.
-    void beginBatch();
+    /// savepoints inside it. The outermost begin waits for the write lock (beginWrite).
+    void beginBatch(const WriteWait &wait);
     void commitBatch();
     void rollbackBatch();
     int batchDepth() const { return m_batchDepth; }
@@ -107,6 +121,11 @@ public:
     void exec(const QString &sql, int failCode);
     /// Throws the StoreError for SQLite result `rc`: "Cannot <action> data file <path>: ...".
     [[noreturn]] void fail(int rc, const QString &action, int code) const;
+    /// What went wrong, in words: "the disk is full" for a full disk (also when SQLite calls it
+    /// an I/O error), SQLite's message otherwise, with the system's reason for an I/O error.
+    QString failureDetail(int rc) const;
+    /// "the disk is full" or the file-size limit when a write found no room; empty otherwise.
+    QString noRoomReason() const;
 
 private:
     friend class SqlQuery;

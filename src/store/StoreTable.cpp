@@ -133,10 +133,13 @@ enum class From { Edge, Current, At };
 class WriteTransaction
 {
 public:
-    explicit WriteTransaction(StoreConnection &c) : m_c(c), m_outer(c.batchDepth() == 0)
+    WriteTransaction(StoreConnection &c, const StoreConnection::WriteWait &wait)
+        : m_c(c), m_outer(c.batchDepth() == 0)
     {
-        m_c.exec(m_outer ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("SAVEPOINT kv_post"),
-                 StoreError::kWriteFailed);
+        if (m_outer)
+            m_c.beginWrite(wait);
+        else
+            m_c.exec(QStringLiteral("SAVEPOINT kv_post"), StoreError::kWriteFailed);
     }
     ~WriteTransaction()
     {
@@ -738,6 +741,8 @@ struct StoreTable::Impl
             q.cancel();
     }
 
+    StoreConnection::WriteWait writeWait() const { return {q.m_lockRetryCount, q.m_lockWaitTime}; }
+
     void lockRecord(qint64 rowId)
     {
         for (int attempt = 0;; ++attempt) {
@@ -803,7 +808,7 @@ struct StoreTable::Impl
             binds << values[size_t(f)];
         qint64 rowId = inserting ? 0 : current.rowId;
 
-        WriteTransaction transaction(*conn);
+        WriteTransaction transaction(*conn, writeWait());
         if (inserting) {
             QStringList columns, marks;
             for (int f : writtenFields) {
@@ -1281,7 +1286,7 @@ void StoreTable::deleteRecord()
         d->lockedRow = old.rowId;
     }
     try {
-        WriteTransaction transaction(*d->conn);
+        WriteTransaction transaction(*d->conn, d->writeWait());
         SqlQuery remove(*d->conn, QStringLiteral("DELETE FROM ") + d->sqlTable +
                                       QStringLiteral(" WHERE rowid = ?"));
         remove.bind(1, old.rowId);
@@ -1448,7 +1453,7 @@ void StoreTable::setFilter(Predicate predicate)
 void StoreTable::beginBatch()
 {
     d->checkActive();
-    d->conn->beginBatch();
+    d->conn->beginBatch(d->writeWait());
     ++d->batchDepth;
 }
 

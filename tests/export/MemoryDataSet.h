@@ -3,6 +3,8 @@
 // counter that tests check.
 #pragma once
 
+#include <stdexcept>
+
 #include "ExportDataSource.h"
 
 #include <QDate>
@@ -93,6 +95,9 @@ public:
     void first() override { m_pos = 0; }
     void next() override
     {
+        if (m_pos + 1 == failAtRow)
+            throw std::runtime_error("Cannot read data file Tinout201.DAT: database disk image is "
+                                     "malformed");
         if (m_pos < static_cast<int>(m_rows.size()))
             ++m_pos;
     }
@@ -110,6 +115,7 @@ public:
 
     bool active = true;
     bool reliableCount = false;
+    int failAtRow = -1; ///< a move to this row fails as a damaged table does
     int disabledDepth = 0;
     int openBookmarks = 0;
 

@@ -162,6 +162,20 @@ TEST_F(Component, InvalidFooterFormatFailsTheRunWithTheWritersMessage)
     EXPECT_EQ(finished, 0);
 }
 
+TEST_F(Component, AFailureToReadTheDataShowsThatFailureNotTheFormatsAdvice)
+{
+    data->failAtRow = 2;
+    component.setViewOnly(false);
+    component.setExportType(xText_Comma_Delimited);
+    component.setExportFile(dir.filePath(QStringLiteral("f.csv")));
+    EXPECT_FALSE(component.RunExport());
+    EXPECT_EQ(services.messages->lastText(),
+              QStringLiteral("Cannot read data file Tinout201.DAT: database disk image is "
+                             "malformed"));
+    EXPECT_EQ(failed, 1);
+    EXPECT_EQ(data->disabledDepth, 0);
+}
+
 TEST_F(Component, OutputFileThatCannotBeCreatedReachesTheCaller)
 {
     component.setViewOnly(false);

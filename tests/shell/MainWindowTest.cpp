@@ -14,14 +14,17 @@
 #include "Main.h"
 #include "QtPrinters.h"
 #include "ShadowLabel.h"
+#include "StoreError.h"
 #include "UfTaskDe.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -227,6 +230,64 @@ TEST_F(MainWindowTest, EmptySelectorIsRefusedAndAFailedPostKeepsTheClockRunning)
     EXPECT_EQ(fakes.messages->shown.last().caption, QStringLiteral("Kestrova v2.0"));
     EXPECT_EQ(DMKV->TBInout->state(), StoreTable::State::Browse);
     EXPECT_TRUE(records().empty());
+}
+
+// Another program holds a write transaction on the time log (the sqlite3 shell's BEGIN
+// IMMEDIATE): the clock-out and the configuration's post wait as for a record lock and fail
+// with its message, the clock keeps running, and once the write ends the same clock-out posts.
+TEST_F(MainWindowTest, AWriteOfAnotherProgramMakesTheClockOutWaitAndFailAsALockedRecord)
+{
+    QTest::mouseClick(w->bbOut, Qt::LeftButton);
+    ASSERT_TRUE(w->IsClockedIn);
+    now(11, 0);
+
+    const auto holdWrite = [&](QProcess &shell, const QString &file) {
+        shell.start(QStringLiteral("sqlite3"), {m_folder + u'/' + file});
+        if (!shell.waitForStarted(5000))
+            return false;
+        shell.write("BEGIN IMMEDIATE;\nSELECT 'held';\n");
+        while (!shell.readAllStandardOutput().contains("held"))
+            if (!shell.waitForReadyRead(5000))
+                return false;
+        return true;
+    };
+    QProcess shell;
+    if (!holdWrite(shell, QStringLiteral("Tinout201.DAT")))
+        GTEST_SKIP() << "the sqlite3 shell is not available";
+
+    QElapsedTimer waited;
+    waited.start();
+    QTest::mouseClick(w->bbOut, Qt::LeftButton);
+    EXPECT_GE(waited.elapsed(), 15 * 100);
+    EXPECT_TRUE(w->IsClockedIn);
+    EXPECT_EQ(fakes.messages->lastText(),
+              QStringLiteral("Record in data file %1/Tinout201.DAT is in use by another user")
+                  .arg(m_folder));
+    EXPECT_EQ(DMKV->TBInout->state(), StoreTable::State::Browse);
+    shell.closeWriteChannel(); // the shell ends, its transaction with it
+    ASSERT_TRUE(shell.waitForFinished(5000));
+
+    QTest::mouseClick(w->bbOut, Qt::LeftButton);
+    EXPECT_FALSE(w->IsClockedIn);
+    ASSERT_EQ(records().size(), 1u);
+    EXPECT_EQ(records()[0].hours, 1.0);
+
+    // The configuration record waits the same way.
+    QProcess defShell;
+    ASSERT_TRUE(holdWrite(defShell, QStringLiteral("kvdef.DAT")));
+    DMKV->TBDef->edit();
+    DMKV->TBDefReportTitle->setAsString(QStringLiteral("Hours"));
+    try {
+        DMKV->TBDef->post();
+        ADD_FAILURE() << "the post did not wait for the other write";
+    } catch (const StoreError &e) {
+        EXPECT_EQ(e.code(), StoreError::kRecordLocked);
+    }
+    EXPECT_EQ(DMKV->TBDef->state(), StoreTable::State::Edit);
+    defShell.closeWriteChannel();
+    ASSERT_TRUE(defShell.waitForFinished(5000));
+    DMKV->TBDef->post();
+    EXPECT_EQ(DMKV->TBDef->state(), StoreTable::State::Browse);
 }
 
 TEST_F(MainWindowTest, PickingAnotherClientWithAutoLogClientSwitchesAtOnce)

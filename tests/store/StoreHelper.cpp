@@ -4,6 +4,8 @@
 //   store_helper post-loop <folder>  post new time records forever, printing each row id
 //                                    once its post has returned
 //   store_helper open <folder>       open the time log; print "ok" or "error <code> <message>"
+//   store_helper write <folder>      open the time log, begin a write transaction (a batch),
+//                                    print "writing", then hold it until killed
 #include "TestTables.h"
 
 #include <QCoreApplication>
@@ -27,7 +29,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        std::fputs("usage: store_helper lock|post-loop|open <folder>\n", stderr);
+        std::fputs("usage: store_helper lock|write|post-loop|open <folder>\n", stderr);
         return 2;
     }
     const QString command = args.at(1);
@@ -45,6 +47,12 @@ int main(int argc, char **argv)
             table->first();
             table->edit();
             say(QStringLiteral("locked %1").arg(table->currentRowId()));
+            for (;;)
+                ::pause();
+        }
+        if (command == u"write") {
+            table->beginBatch();
+            say(QStringLiteral("writing"));
             for (;;)
                 ::pause();
         }

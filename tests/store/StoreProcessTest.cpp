@@ -129,4 +129,54 @@ TEST_F(StoreProcessTest, PostsThatReturnedSurviveAKill)
         EXPECT_TRUE(t->bookmarkValid(id)) << "post " << id << " was lost";
 }
 
+// Another process's write transaction holds the file: a post, an edit's post and a delete wait
+// as for a record lock, then fail with the record-lock message, leaving the record pending;
+// once the other write ends, the same post goes through.
+TEST_F(StoreProcessTest, WritesWaitForAnotherProcessWriteLikeARecordLock)
+{
+    // A read first, so that the connection has read the file when the write begins.
+    m_t->first();
+    m_t->next();
+    startHelper(QStringLiteral("write"));
+    ASSERT_EQ(readLine(), QStringLiteral("writing"));
+    const QString lockedText = QStringLiteral("Record in data file %1 is in use by another user")
+                                   .arg(pathOf(QStringLiteral("Tinout201.DAT")));
+
+    m_t->insert();
+    m_t->fieldByName(QStringLiteral("WDate")).setAsDateTime(46100);
+    m_t->fieldByName(QStringLiteral("CustName")).setAsString(QStringLiteral("C"));
+    m_t->fieldByName(QStringLiteral("JobDes")).setAsString(QStringLiteral("Dev"));
+    m_t->fieldByName(QStringLiteral("TimeIn")).setAsDateTime(9.0 / 24);
+    m_t->fieldByName(QStringLiteral("TimeOut")).setAsDateTime(10.0 / 24);
+    QElapsedTimer clock;
+    clock.start();
+    StoreError e = storeError([&] { m_t->post(); });
+    const qint64 waited = clock.elapsed();
+    EXPECT_EQ(e.code(), StoreError::kRecordLocked) << qPrintable(e.message());
+    EXPECT_EQ(e.message(), lockedText);
+    EXPECT_GE(waited, 15 * 100);
+    EXPECT_LT(waited, 5000);
+    EXPECT_EQ(m_t->state(), StoreTable::State::Insert);
+
+    // Edits of existing records and deletes follow the same rule.
+    auto other = makeTimeLog(folder());
+    other->open();
+    other->setLockRetryCount(2);
+    other->edit();
+    other->fieldByName(QStringLiteral("TaskDes")).setAsString(QStringLiteral("later"));
+    EXPECT_EQ(storeError([&] { other->post(); }).code(), StoreError::kRecordLocked);
+    EXPECT_EQ(other->state(), StoreTable::State::Edit);
+    other->cancel();
+    EXPECT_EQ(storeError([&] { other->deleteRecord(); }).code(), StoreError::kRecordLocked);
+
+    killHelper();
+    m_t->post(); // the pending record goes through now
+    EXPECT_EQ(m_t->state(), StoreTable::State::Browse);
+    other->refresh();
+    int records = 0;
+    for (other->first(); !other->eof(); other->next())
+        ++records;
+    EXPECT_EQ(records, 3);
+}
+
 } // namespace
