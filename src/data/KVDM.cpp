@@ -6,12 +6,16 @@
 //   TBInout       BeforePost   CalcHours, only when the record was changed
 //   TBInout       AfterPost    inoutAfterPostHook, deferred to the event loop and coalesced
 //   TBInout       OnCalcFields IsNote := 0 with a note, -1 without
-//   TBCust        AfterPost    custAfterPostHook (client rename cascade)
-//   TBJobCode     AfterPost    jobAfterPostHook (job-type rename cascade)
+//   TBCust        BeforePost   a changed name is journaled (custRenameFromHook)
+//   TBCust        AfterPost    custAfterPostHook (client rename cascade), then the journal
+//                              is cleared
+//   TBJobCode     BeforePost   likewise (jobRenameFromHook)
+//   TBJobCode     AfterPost    jobAfterPostHook (job-type rename cascade), journal cleared
 //   TBTodo        AfterPost, AfterCancel  todoBrowseHook
 #include "KVDM.h"
 
 #include "HoursRule.h"
+#include "RenameCascade.h"
 #include "Schemas.h"
 
 #include <QDir>
@@ -58,6 +62,7 @@ TDMKV::TDMKV(DataFolderFn dataFolder, QObject *parent)
     : QObject(parent), m_dataFolder(std::move(dataFolder))
 {
     setObjectName(QStringLiteral("DMKV"));
+    m_journal = std::make_unique<RenameJournal>(m_dataFolder());
     TBCust = new StoreTable(QStringLiteral("TBCust"), this);
     TBInout = new StoreTable(QStringLiteral("TBInout"), this);
     TBJobCode = new StoreTable(QStringLiteral("TBJobCode"), this);
@@ -83,7 +88,8 @@ TDMKV::TDMKV(DataFolderFn dataFolder, QObject *parent)
     setUpTable(TBDef, schemas::kConfigFile, schemas::config(), QString());
     setUpTable(TBJobList, schemas::kJobCodeFile, schemas::jobCode(), QString());
     setUpTable(TBTodo, schemas::kTodoFile, schemas::todo(), QStringLiteral("todo07"));
-    setUpTable(TBInoutOld, schemas::kOldTimeLogFile, schemas::oldTimeLog(), QStringLiteral("Tinout01"));
+    setUpTable(TBInoutOld, schemas::kOldTimeLogFile, schemas::oldTimeLog(),
+               QStringLiteral("Tinout01"));
 
     declareFields();
     wireRules();
@@ -98,7 +104,8 @@ TDMKV::~TDMKV()
         DMKV = nullptr;
 }
 
-void TDMKV::setUpTable(StoreTable *t, const QString &file, const TableSchema &schema, const QString &index)
+void TDMKV::setUpTable(StoreTable *t, const QString &file, const TableSchema &schema,
+                       const QString &index)
 {
     t->setTableName(file);
     t->setSchema(schema);
@@ -118,18 +125,20 @@ void TDMKV::declareFields()
     TBCustCustNo = declare(TBCust, {"CustNo", FT::String, 10, kRequired, "Client #", 0, kHidden});
     TBCustState = declare(TBCust, {"State", FT::String, 2, false, nullptr, 0, kHidden, ">LL;0;_"});
     TBCustCity = declare(TBCust, {"City", FT::String, 30, false, nullptr, 0, kHidden});
-    TBCustZip = declare(TBCust, {"Zip", FT::String, 10, false, nullptr, 0, kHidden, "00000\\-9999;1;"});
+    TBCustZip =
+        declare(TBCust, {"Zip", FT::String, 10, false, nullptr, 0, kHidden, "00000\\-9999;1;"});
     TBCustAddress1 = declare(TBCust, {"Address1", FT::String, 30, false, nullptr, 0, kHidden});
     TBCustAddress2 = declare(TBCust, {"Address2", FT::String, 30, false, nullptr, 0, kHidden});
-    TBCustPhone = declare(TBCust, {"Phone", FT::String, 12, false, nullptr, 0, kHidden,
-                                   "!\\(999\\)\\ 000-0000;0;_"});
-    TBCustFAX = declare(TBCust, {"FAX", FT::String, 12, false, nullptr, 0, kHidden,
-                                 "!\\(999\\)\\ 000-0000;0;"});
+    TBCustPhone = declare(
+        TBCust, {"Phone", FT::String, 12, false, nullptr, 0, kHidden, "!\\(999\\)\\ 000-0000;0;_"});
+    TBCustFAX = declare(
+        TBCust, {"FAX", FT::String, 12, false, nullptr, 0, kHidden, "!\\(999\\)\\ 000-0000;0;"});
     TBCustEmail = declare(TBCust, {"Email", FT::String, 30, false, nullptr, 0, kHidden});
     TBCustContact = declare(TBCust, {"Contact", FT::String, 30, false, nullptr, 0, kHidden});
     TBCustNotes = declare(TBCust, {"Notes", FT::Memo, 0, false, nullptr, 0, kHidden});
 
-    TBCustListCustName = declare(TBCustList, {"CustName", FT::String, 40, kRequired, "Client Name"});
+    TBCustListCustName =
+        declare(TBCustList, {"CustName", FT::String, 40, kRequired, "Client Name"});
     TBCustListCustNo = declare(TBCustList, {"CustNo", FT::String, 10, kRequired, "Client #"});
 
     // Tinout201.DAT
@@ -142,7 +151,8 @@ void TDMKV::declareFields()
     TBInoutHours = declare(TBInout, {"Hours", FT::Float, 0, false, nullptr, 7});
     TBInoutHours->setDisplayFormat(QStringLiteral("#0.0000"));
     TBInoutBillable = declare(TBInout, {"Billable", FT::Boolean, 0, false, "$", 3});
-    TBInoutIsNote = declare(TBInout, {"IsNote", FT::Integer, 0, false, " ", 3}, FieldKind::Calculated);
+    TBInoutIsNote =
+        declare(TBInout, {"IsNote", FT::Integer, 0, false, " ", 3}, FieldKind::Calculated);
     TBInoutInoutID = declare(TBInout, {"InoutID", FT::AutoInc, 0, false, nullptr, 0, kHidden});
     TBInoutNotes = declare(TBInout, {"Notes", FT::Memo, 0, false, nullptr, 0, kHidden});
 
@@ -211,13 +221,24 @@ void TDMKV::wireRules()
         TBInoutIsNote->setAsInteger(TBInoutNotes->isNull() ? -1 : 0);
     };
     TBInout->AfterOpen = [](StoreTable &) {};
+    // A rename commits the list entry and then its time records, in two files: the journal
+    // carries it over a crash in between (RenameJournal.h). A cascade that throws leaves the
+    // journal for the next start to finish.
+    TBCust->BeforePost = [this](StoreTable &) {
+        journalRename(RenameJournal::Kind::Client, custRenameFromHook, *TBCustCustName);
+    };
     TBCust->AfterPost = [this](StoreTable &) {
         if (custAfterPostHook)
             custAfterPostHook();
+        m_journal->clear(RenameJournal::Kind::Client);
+    };
+    TBJobCode->BeforePost = [this](StoreTable &) {
+        journalRename(RenameJournal::Kind::JobType, jobRenameFromHook, *TBJobCodeJobDes);
     };
     TBJobCode->AfterPost = [this](StoreTable &) {
         if (jobAfterPostHook)
             jobAfterPostHook();
+        m_journal->clear(RenameJournal::Kind::JobType);
     };
     auto todoBrowse = [this](StoreTable &) {
         if (todoBrowseHook)
@@ -227,12 +248,60 @@ void TDMKV::wireRules()
     TBTodo->AfterCancel = todoBrowse;
 }
 
+void TDMKV::journalRename(RenameJournal::Kind kind, const std::function<QString()> &from,
+                          const Field &name)
+{
+    if (!from)
+        return;
+    const QString oldName = from();
+    const QString newName = name.asString();
+    if (!oldName.isEmpty() && oldName != newName)
+        m_journal->record(kind, oldName, newName);
+}
+
+int TDMKV::finishPendingRenames()
+{
+    struct Cascade
+    {
+        RenameJournal::Kind kind;
+        StoreTable *list;
+        QString listIndex;
+        Field *timeLogField;
+        QString timeLogIndex;
+    };
+    const Cascade cascades[] = {
+        {RenameJournal::Kind::Client, TBCustList, QStringLiteral("Custom01"), TBInoutCustName,
+         QStringLiteral("Tinout02")},
+        {RenameJournal::Kind::JobType, TBJobCode, QStringLiteral("JobCod01"), TBInoutJobDes,
+         QStringLiteral("Tinout03")},
+    };
+    int renamed = 0;
+    for (const Cascade &c : cascades) {
+        const std::optional<RenameJournal::Entry> entry = m_journal->pending(c.kind);
+        if (!entry)
+            continue;
+        // The list entry's post committed only when its new name is in the list; otherwise
+        // the post failed or was abandoned and nothing is to be renamed.
+        c.list->refresh();
+        const QString index = c.list->indexName();
+        c.list->setIndexName(c.listIndex);
+        const bool committed = c.list->findKey({entry->newName});
+        c.list->setIndexName(index);
+        if (committed)
+            renamed += renameInTimeLog(*TBInout, *c.timeLogField, c.timeLogIndex, entry->oldName,
+                                       entry->newName);
+        m_journal->clear(c.kind);
+    }
+    return renamed;
+}
+
 void TDMKV::scheduleInoutAfterPost()
 {
     if (!inoutAfterPostHook || m_inoutAfterPostPending)
         return;
     m_inoutAfterPostPending = true;
-    QMetaObject::invokeMethod(this, [this] { flushDeferred(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { flushDeferred(); }, Qt::QueuedConnection);
 }
 
 void TDMKV::flushDeferred()

@@ -3,10 +3,12 @@
 // created, fetched and posted. Windows reach the data only through it.
 #pragma once
 
+#include "RenameJournal.h"
 #include "StoreTable.h"
 
 #include <QObject>
 #include <functional>
+#include <memory>
 
 namespace kv {
 
@@ -34,10 +36,10 @@ public:
         *TBInoutTimeOut, *TBInoutHours, *TBInoutBillable, *TBInoutIsNote, *TBInoutInoutID,
         *TBInoutNotes;
     Field *TBJobCodeJobCode, *TBJobCodeJobDes, *TBJobListJobCode, *TBJobListJobDes;
-    Field *TBDefRecordID, *TBDefCustName, *TBDefJobDes, *TBDefGetTask, *TBDefTray, *TBDefInOnStartup,
-        *TBDefIsOpen, *TBDefGroupTotal, *TBDefReportTitle, *TBDefShowTotal, *TBDefBillingIncr,
-        *TBDefMinBillTime, *TBDefTutorialShow, *TBDefAutoLogClient, *TBDefDataConverted,
-        *TBDefAutoLogJob;
+    Field *TBDefRecordID, *TBDefCustName, *TBDefJobDes, *TBDefGetTask, *TBDefTray,
+        *TBDefInOnStartup, *TBDefIsOpen, *TBDefGroupTotal, *TBDefReportTitle, *TBDefShowTotal,
+        *TBDefBillingIncr, *TBDefMinBillTime, *TBDefTutorialShow, *TBDefAutoLogClient,
+        *TBDefDataConverted, *TBDefAutoLogJob;
     Field *TBTodoDone, *TBTodoPriMajor, *TBTodoPriMinor, *TBTodoDueDate, *TBTodoTask, *TBTodoTimeIn,
         *TBTodoDateIn, *TBTodoTimeDone, *TBTodoDateDone, *TBTodoRecId;
     Field *TBInoutOldWDate, *TBInoutOldTimeIn, *TBInoutOldTimeOut, *TBInoutOldCustName,
@@ -53,6 +55,11 @@ public:
     /// After a post of a client / job type: the rename cascades compare the remembered name.
     std::function<void()> custAfterPostHook;
     std::function<void()> jobAfterPostHook;
+    /// Before a post of a client / job type: the name the record had before its edit, as the
+    /// window that runs the cascade remembers it. A post that changes it is journaled before it
+    /// writes, and the journal is cleared once the after-post cascade has returned.
+    std::function<QString()> custRenameFromHook;
+    std::function<QString()> jobRenameFromHook;
     /// After a post or cancel of a to-do record: the to-do window returns to browse mode.
     std::function<void()> todoBrowseHook;
 
@@ -69,16 +76,28 @@ public:
     /// whose key is already in the current log stays in the old file.
     int migrateOldTimeLog();
 
+    /// Finishes the rename cascades that a crash interrupted (the list entry renamed, the time
+    /// records not yet): for a journaled rename whose new name is in the list, renames the
+    /// time records that still carry the old name, then clears the journal. Start-up runs it
+    /// before any window opens. Returns the number of time records renamed; throws StoreError.
+    int finishPendingRenames();
+    RenameJournal &renameJournal() { return *m_journal; }
+
     /// Runs the after-post work that was deferred during a loop of posts now (tests, shutdown).
     void flushDeferred();
 
 private:
     void declareFields();
     void wireRules();
-    void setUpTable(StoreTable *t, const QString &file, const TableSchema &schema, const QString &index);
+    void setUpTable(StoreTable *t, const QString &file, const TableSchema &schema,
+                    const QString &index);
     void scheduleInoutAfterPost();
 
+    void journalRename(RenameJournal::Kind kind, const std::function<QString()> &from,
+                       const Field &name);
+
     DataFolderFn m_dataFolder;
+    std::unique_ptr<RenameJournal> m_journal;
     bool m_inoutAfterPostPending = false;
 };
 

@@ -163,13 +163,16 @@ TfrmdbCliEdit::TfrmdbCliEdit(QWidget *parent) : QDialog(parent)
     m_lastState = static_cast<int>(DMKV->TBCust->state());
     connect(DMKV->TBCust, &StoreTable::stateChanged, this, &TfrmdbCliEdit::trackEditStart);
     DMKV->custAfterPostHook = [this] { afterCustPost(); };
+    DMKV->custRenameFromHook = [this] { return OldCustName; };
     NavEnable();
 }
 
 TfrmdbCliEdit::~TfrmdbCliEdit()
 {
-    if (DMKV)
+    if (DMKV) {
         DMKV->custAfterPostHook = nullptr;
+        DMKV->custRenameFromHook = nullptr;
+    }
     if (frmdbCliEdit == this)
         frmdbCliEdit = nullptr;
 }

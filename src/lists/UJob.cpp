@@ -108,13 +108,16 @@ TFJobType::TFJobType(QWidget *parent) : QDialog(parent)
     m_lastState = static_cast<int>(DMKV->TBJobCode->state());
     connect(DMKV->TBJobCode, &StoreTable::stateChanged, this, &TFJobType::trackState);
     DMKV->jobAfterPostHook = [this] { afterJobPost(); };
+    DMKV->jobRenameFromHook = [this] { return OldJobDes; };
     NavEnable();
 }
 
 TFJobType::~TFJobType()
 {
-    if (DMKV)
+    if (DMKV) {
         DMKV->jobAfterPostHook = nullptr;
+        DMKV->jobRenameFromHook = nullptr;
+    }
     if (FJobType == this)
         FJobType = nullptr;
 }

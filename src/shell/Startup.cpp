@@ -17,6 +17,9 @@ void Startup::run()
 
     // 2. The data module; its tables open at once, each asking for the data folder.
     DMKV = new TDMKV(&TFMain::RegDataPath);
+    // A rename that a crash cut between the list and the time log is finished first, so that
+    // no window ever shows the two files disagreeing.
+    DMKV->finishPendingRenames();
 
     // 3. The windows, main window first.
     FMain = new TFMain;
