@@ -18,13 +18,6 @@ QString separatorOf(const QString &format, const QString &fallback)
     return fallback;
 }
 
-QString withoutTimeZone(QString format)
-{
-    // Qt's long time format ends in the time zone ("h:mm:ss AP t"); the time stamp shows none.
-    format.remove(QLatin1Char('t'));
-    return format.trimmed();
-}
-
 /// Replaces the symbol by "$", the amount by "1" and every kind of blank by " ", so that the
 /// placement can be looked up in a table.
 QString currencyShape(const QLocale &l, double v)
@@ -45,7 +38,7 @@ ExportLocale ExportLocale::current()
     e.decimalSeparator = l.decimalPoint();
     e.thousandSeparator = l.groupSeparator();
     e.shortDateFormat = l.dateFormat(QLocale::ShortFormat);
-    e.longTimeFormat = withoutTimeZone(l.timeFormat(QLocale::LongFormat));
+    e.longTimeFormat = QStringLiteral("h:mm AP");
     e.dateSeparator = separatorOf(e.shortDateFormat, QStringLiteral("/"));
     e.timeSeparator = separatorOf(e.longTimeFormat, QStringLiteral(":"));
     e.amText = l.amText();

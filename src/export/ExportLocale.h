@@ -14,7 +14,8 @@ struct ExportLocale
     QString timeSeparator;
     /// Short date format in Qt's notation ("M/d/yy").
     QString shortDateFormat;
-    /// Long time format in Qt's notation, without a time zone ("h:mm:ss AP").
+    /// The process-wide long time format in Qt's notation, "h:mm AP" (shown as "3:04 AM" in
+    /// every locale, as the program shows every time of day).
     QString longTimeFormat;
     QString amText;
     QString pmText;

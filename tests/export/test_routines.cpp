@@ -38,6 +38,16 @@ TEST(TextRoutines, StripExpandDashAndInsert)
               QStringLiteral("say \"\"hi\"\""));
 }
 
+TEST_F(Routines, CreatedLineShowsTheTimeOfDayAsEveryOtherTimeIsShown)
+{
+    services.clock->set(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)));
+    EXPECT_EQ(writer->CreatedLine(), QStringLiteral("Created: 1/2/24 3:04 AM"));
+    LocaleScope german(QLocale(QLocale::German, QLocale::Germany));
+    QBuffer deSink;
+    auto de = CreateExportWriter(component, xText, QString(), &deSink);
+    EXPECT_EQ(de->CreatedLine(), QStringLiteral("Created: 02.01.24 3:04 AM"));
+}
+
 TEST_F(Routines, FitToWidthTruncatesPadsAndAlignsNumbers)
 {
     EXPECT_EQ(writer->FitToWidth(QStringLiteral("Consultancy"), 5, false), QStringLiteral("Cons-"));
