@@ -405,6 +405,34 @@ TEST_F(MainWindowTest, DraggingAFreeSpotMovesTheWindow)
     EXPECT_EQ(w->pos(), start + QPoint(20, 10));
 }
 
+TEST_F(MainWindowTest, AQuickClickStartsNoMoveAndADragHandsTheMoveToTheDesktopOnce)
+{
+    int systemMoves = 0;
+    w->startSystemMove = [&] {
+        ++systemMoves;
+        return true;
+    };
+    const QPoint start = w->pos();
+    // A press and a release back to back on a free spot: no move, and none after it either.
+    QTest::mousePress(w->lBanner1, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(w->lBanner1, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(w->lBanner1, QPoint(40, 12));
+    EXPECT_EQ(systemMoves, 0);
+    EXPECT_EQ(w->pos(), start);
+
+    // Held and moved: nothing within the drag distance, one desktop move beyond it.
+    const int distance = QApplication::startDragDistance();
+    QTest::mousePress(w->lBanner1, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(w->lBanner1, QPoint(5 + distance - 1, 5));
+    EXPECT_EQ(systemMoves, 0);
+    QTest::mouseMove(w->lBanner1, QPoint(5 + distance, 5));
+    EXPECT_EQ(systemMoves, 1);
+    QTest::mouseMove(w->lBanner1, QPoint(5 + distance + 10, 5));
+    QTest::mouseRelease(w->lBanner1, Qt::LeftButton, {}, QPoint(5 + distance + 10, 5));
+    EXPECT_EQ(systemMoves, 1);
+    EXPECT_EQ(w->pos(), start); // the desktop moves it, not the window itself
+}
+
 TEST_F(MainWindowTest, TrayModeHidesTheWindowBehindTheIcon)
 {
     QSignalSpy closed(w, &TFMain::closed);
