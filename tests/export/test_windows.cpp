@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -234,6 +235,49 @@ TEST(ProgressWindow, CancelledClipboardExportKeepsThePartialTextWithoutSuccessMe
     timer->start(0);
     EXPECT_FALSE(component.RunExport());
     EXPECT_TRUE(services.clipboard->text().startsWith(QStringLiteral("Kestrova Time Log")));
+    EXPECT_FALSE(services.messages->texts().contains(ExportText::clipboardSuccess()));
+}
+
+TEST(ProgressWindow, EscReachesItOverTheDisabledModalWindowThatOwnsTheExport)
+{
+    LocaleScope locale{QLocale(QLocale::English, QLocale::UnitedStates)};
+    FakeServicesScope services;
+    // The window that exports, shown modally as the program shows the time log.
+    QDialog owner;
+    owner.setWindowModality(Qt::ApplicationModal);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    owner.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+    auto data = makeTimeLog();
+    data->reliableCount = true;
+    TExportTable component(&owner);
+    component.setDataSet(data.get());
+    applyTimeLogProfile(component);
+    component.setOptions(component.Options() | ShowProgress);
+    component.setExportType(xClipboard);
+    bool ownerDisabled = false;
+    bool pressed = false;
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [&, timer]() {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QStringLiteral("ProgressForm") && w->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                ownerDisabled = !owner.isEnabled();
+                // The key as the desktop delivers it: to the window, through modality and the
+                // enabled state.
+                QTest::keyClick(w->windowHandle(), Qt::Key_Escape);
+                pressed = true;
+                return;
+            }
+        }
+    });
+    timer->start(0);
+    EXPECT_FALSE(component.RunExport());
+    EXPECT_TRUE(pressed);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(owner.isEnabled());
     EXPECT_FALSE(services.messages->texts().contains(ExportText::clipboardSuccess()));
 }
 
