@@ -19,6 +19,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -431,6 +432,37 @@ TEST_F(MainWindowTest, AQuickClickStartsNoMoveAndADragHandsTheMoveToTheDesktopOn
     QTest::mouseRelease(w->lBanner1, Qt::LeftButton, {}, QPoint(5 + distance + 10, 5));
     EXPECT_EQ(systemMoves, 1);
     EXPECT_EQ(w->pos(), start); // the desktop moves it, not the window itself
+}
+
+TEST_F(MainWindowTest, WithTheTimeLogOpenTheTrayMenuOpensAndALeftClickClocksOut)
+{
+    setDef([] { DMKV->TBDefTray->setAsBoolean(true); });
+    w->applyConfiguration();
+    QTest::mouseClick(w->bbOut, Qt::LeftButton); // clocked in
+    ASSERT_TRUE(w->clock().IsClockedIn);
+    now(11, 30);
+    bool menuOpened = false;
+    bool logItemGreyed = false;
+    w->showTimeLog = [&] {
+        QDialog log(w);
+        log.setWindowModality(Qt::ApplicationModal);
+        QTimer::singleShot(0, &log, [&] {
+            fakes.tray->click(TrayClick::Right);
+            menuOpened = w->PopupMenu1->isVisible();
+            logItemGreyed = !w->ShowLog1->isEnabled();
+            w->PopupMenu1->hide();
+            fakes.messages->answerNext(MsgAnswer::Yes); // "Kestrova: Clock out?"
+            fakes.tray->click(TrayClick::Left);
+            log.reject();
+        });
+        log.exec();
+    };
+    w->ShowLog1->trigger();
+    EXPECT_TRUE(menuOpened);
+    EXPECT_TRUE(logItemGreyed);
+    EXPECT_FALSE(w->clock().IsClockedIn);
+    EXPECT_EQ(records().size(), 1u);
+    EXPECT_TRUE(w->ShowLog1->isEnabled());
 }
 
 TEST_F(MainWindowTest, TrayModeHidesTheWindowBehindTheIcon)
