@@ -70,7 +70,9 @@ bool TProgressForm::UpdateProgress(int n)
         text.replace(QStringLiteral("%.2f"), QString::number(secs, 'f', 2));
         m_panel->setText(text);
         QCoreApplication::processEvents();
-        return true;
+        // Esc means stop here too: the time log, whose count is not known ahead, runs in this
+        // mode, and an export that went on behind a closed window could not be stopped at all.
+        return isVisible();
     }
     QCoreApplication::processEvents();
     if (m_bar->value() + 1 > m_bar->maximum())

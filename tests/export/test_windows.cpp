@@ -196,7 +196,7 @@ TEST(ProgressWindow, IntervalsAndModes)
         running.ExportPanel()->text().startsWith(QStringLiteral("25 Items Exported in 0.")));
 }
 
-TEST(ProgressWindow, EscStopsACountedExportButNotARunningOne)
+TEST(ProgressWindow, EscStopsACountedAndARunningExport)
 {
     TProgressForm counted(QStringLiteral("x"), QString(), QStringLiteral("%d"), 10);
     counted.show();
@@ -206,8 +206,9 @@ TEST(ProgressWindow, EscStopsACountedExportButNotARunningOne)
 
     TProgressForm running(QStringLiteral("x"), QString(), QStringLiteral("%d"), -1);
     running.show();
+    EXPECT_TRUE(running.UpdateProgress(2));
     QTest::keyClick(&running, Qt::Key_Escape);
-    EXPECT_TRUE(running.UpdateProgress(3));
+    EXPECT_FALSE(running.UpdateProgress(3));
 }
 
 TEST(ProgressWindow, CancelledClipboardExportKeepsThePartialTextWithoutSuccessMessage)
@@ -238,7 +239,14 @@ TEST(ProgressWindow, CancelledClipboardExportKeepsThePartialTextWithoutSuccessMe
     EXPECT_FALSE(services.messages->texts().contains(ExportText::clipboardSuccess()));
 }
 
-TEST(ProgressWindow, EscReachesItOverTheDisabledModalWindowThatOwnsTheExport)
+class ProgressOverModalOwner : public ::testing::TestWithParam<bool>
+{
+};
+
+// Counted (a known total) and running mode (the time log's, whose total is not known).
+INSTANTIATE_TEST_SUITE_P(Modes, ProgressOverModalOwner, ::testing::Values(true, false));
+
+TEST_P(ProgressOverModalOwner, EscReachesItOverTheDisabledModalWindowAndStopsTheExport)
 {
     LocaleScope locale{QLocale(QLocale::English, QLocale::UnitedStates)};
     FakeServicesScope services;
@@ -250,7 +258,7 @@ TEST(ProgressWindow, EscReachesItOverTheDisabledModalWindowThatOwnsTheExport)
     owner.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
     auto data = makeTimeLog();
-    data->reliableCount = true;
+    data->reliableCount = GetParam();
     TExportTable component(&owner);
     component.setDataSet(data.get());
     applyTimeLogProfile(component);
