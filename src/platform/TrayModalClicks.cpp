@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QWidget>
-#include <QWindow>
 #include <cstddef>
 #include <xcb/xcb.h>
 
@@ -91,17 +90,18 @@ bool TrayModalClicks::nativeEventFilter(const QByteArray &eventType, void *messa
     const std::optional<Press> pressed = buttonPress(message);
     if (!pressed)
         return false;
-    // Without a modal window, or with a menu open (Qt then lets the press through to close
-    // it), Qt delivers the click itself.
-    if (!QGuiApplication::modalWindow() || QApplication::activePopupWidget())
-        return false;
     const quint32 tray = m_trayWindow ? m_trayWindow() : 0;
     if (tray == 0 || pressed->window != tray)
         return false;
     // X Input 2 reports one click once per device (the master pointer and the mouse behind
-    // it), with the same time: the second report is the same click.
+    // it), with the same time: the second report is the click already handed on, also when the
+    // menu it opened is up by now.
     if (m_lastPress && m_lastPress->time == pressed->time && m_lastPress->button == pressed->button)
         return true;
+    // Without a modal window, or with a menu open (Qt then lets the press through to close
+    // it), Qt delivers the click itself.
+    if (!QGuiApplication::modalWindow() || QApplication::activePopupWidget())
+        return false;
     m_lastPress = LastPress{pressed->button, pressed->time};
     if (const auto reason = press(pressed->button, pressed->time); reason && m_handler)
         m_handler(*reason);

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QMenu>
 #include <QTest>
 #include <array>
 #include <cstring>
@@ -103,17 +104,32 @@ TEST_F(TrayModalClicksTest, WhileAModalWindowIsOpenPressesOnTheIconReachTheHandl
     EXPECT_TRUE(deliver(again.data()));
     ASSERT_EQ(reasons.size(), 2u);
     EXPECT_EQ(reasons.back(), QSystemTrayIcon::Trigger);
+    // Also once the menu the first report opened is up.
+    auto menuClick = xiPress(kTrayWindow, kRight, 600);
+    EXPECT_TRUE(deliver(menuClick.data()));
+    ASSERT_EQ(reasons.size(), 3u);
+    QMenu menu;
+    menu.addAction(QStringLiteral("Clock Out"));
+    menu.popup(QPoint(0, 0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == &menu; }, 2000));
+    auto menuClickAgain = xiPress(kTrayWindow, kRight, 600);
+    EXPECT_TRUE(deliver(menuClickAgain.data()));
+    auto newClick = corePress(kTrayWindow, kRight, 700);
+    EXPECT_FALSE(deliver(&newClick)); // a new press with the menu up is Qt's: it closes the menu
+    menu.hide();
+    EXPECT_EQ(reasons.size(), 3u);
+    EXPECT_EQ(reasons.back(), QSystemTrayIcon::Context);
 
     // Presses on the program's other windows stay Qt's (and blocked).
     auto other = xiPress(kOtherWindow, kLeft, 900);
     EXPECT_FALSE(deliver(other.data()));
     auto otherCore = corePress(kOtherWindow, kRight, 950);
     EXPECT_FALSE(deliver(&otherCore));
-    EXPECT_EQ(reasons.size(), 2u);
+    EXPECT_EQ(reasons.size(), 3u);
     // Events of other kinds pass.
     xcb_generic_event_t motion{};
     motion.response_type = XCB_MOTION_NOTIFY;
     EXPECT_FALSE(deliver(&motion));
     EXPECT_FALSE(clicks.nativeEventFilter("windows_generic_MSG", &right, nullptr));
-    EXPECT_EQ(reasons.size(), 2u);
+    EXPECT_EQ(reasons.size(), 3u);
 }
