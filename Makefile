@@ -1,6 +1,7 @@
 # Kestrova: the README's commands.
 #   make run    install what is missing, build (release), start on the default data folder
-#   make test   install what is missing, build (debug, -Werror), run every test headless
+#   make test   install what is missing (and the test-only packages), build (debug, -Werror),
+#               run every test headless
 #   make bench  build (release) and run the benchmarks
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -8,10 +9,15 @@ RELEASE_DIR := build/release
 DEBUG_DIR   := build/debug
 CMAKE_FLAGS ?=
 
-.PHONY: run test bench deps build-release build-debug format clean
+.PHONY: run test bench deps test-deps build-release build-debug format clean
 
 deps:
 	@scripts/install-deps
+
+# Packages only the tests need (LibreOffice, the reader of the exported files); `make run`
+# does not install them.
+test-deps: deps
+	@scripts/install-test-deps
 
 build-release: deps
 	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
@@ -24,7 +30,7 @@ build-debug: deps
 run: build-release
 	@scripts/run-app $(RELEASE_DIR)/app/kestrova
 
-test: build-debug
+test: build-debug test-deps
 	@cd $(DEBUG_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 bench: build-release

@@ -13,6 +13,7 @@
 #include "LookupCombo.h"
 #include "Main.h"
 #include "Services.h"
+#include "StoreError.h"
 #include "UCust.h"
 #include "UJob.h"
 
@@ -267,11 +268,24 @@ void TFSelDef::FormShow()
 
 void TFSelDef::FormActivate()
 {
+    bool refused = false;
     runAction([&] {
         StoreTable &def = *DMKV->TBDef;
-        if (def.state() == StoreTable::State::Browse)
+        if (def.state() != StoreTable::State::Browse)
+            return;
+        try {
             def.edit();
+        } catch (const StoreError &) {
+            // Another program holds the record. Each activation would wait for the lock and
+            // show the box again, and the box closing activates the dialog: say it once and
+            // close the dialog instead, so the user is never trapped in it.
+            refused = true;
+            m_closing = true;
+            throw;
+        }
     });
+    if (refused)
+        QMetaObject::invokeMethod(this, &TFSelDef::reject, Qt::QueuedConnection);
 }
 
 void TFSelDef::dblcClientEnter()

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QWindow>
 
 namespace kv {
 
@@ -17,11 +18,20 @@ constexpr int kUpdatesPerRun = 25;
 
 TProgressForm::TProgressForm(const QString &caption, const QString &panelText,
                              const QString &countFormat, int total)
-    : QDialog(QApplication::activeWindow(),
-              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint),
+    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint),
       m_bar(new QProgressBar(this)), m_panel(new QLabel(this)), m_countFormat(countFormat)
 {
     setObjectName(QStringLiteral("ProgressForm"));
+    // The run disables its owner window and the owner may itself be a modal window: a child of
+    // it would be disabled with it, and a window of its own would be blocked by it, and Esc
+    // would never arrive. So the progress window is a modal window of its own, kept over the
+    // window it reports on.
+    setWindowModality(Qt::ApplicationModal);
+    if (QWidget *owner = QApplication::activeWindow()) {
+        winId(); // the native window, to keep it over the owner's
+        if (QWindow *own = owner->windowHandle())
+            windowHandle()->setTransientParent(own);
+    }
     setWindowTitle(caption);
     m_bar->setObjectName(QStringLiteral("ProgressBar"));
     m_bar->setGeometry(8, 8, 249, 16);
@@ -60,7 +70,9 @@ bool TProgressForm::UpdateProgress(int n)
         text.replace(QStringLiteral("%.2f"), QString::number(secs, 'f', 2));
         m_panel->setText(text);
         QCoreApplication::processEvents();
-        return true;
+        // Esc means stop here too: the time log, whose count is not known ahead, runs in this
+        // mode, and an export that went on behind a closed window could not be stopped at all.
+        return isVisible();
     }
     QCoreApplication::processEvents();
     if (m_bar->value() + 1 > m_bar->maximum())

@@ -1,6 +1,6 @@
 // TProgressForm: the small window a writer shows while it writes records. Counted mode (known
 // total) moves a bar about 25 times per run; running mode (unknown total) shows the count and the
-// elapsed seconds. Esc closes it: in counted mode the next update cancels the export.
+// elapsed seconds. Esc closes it, and the next update cancels the export in either mode.
 #pragma once
 
 #include "EC_Writer.h"

@@ -3,6 +3,7 @@
 
 #include "AppInfo.h"
 #include "HelpBrowser.h"
+#include "TrayModalClicks.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -143,7 +144,12 @@ public:
 class DesktopTray : public Tray
 {
 public:
-    ~DesktopTray() override { delete m_holder; }
+    ~DesktopTray() override
+    {
+        if (m_modalClicks && QCoreApplication::instance())
+            QCoreApplication::instance()->removeNativeEventFilter(m_modalClicks.get());
+        delete m_holder;
+    }
 
     bool isAvailable() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
     void setVisible(bool visible) override
@@ -175,23 +181,33 @@ private:
         QObject::connect(m_single, &QTimer::timeout, m_holder.data(),
                          [this] { report(TrayClick::Left); });
         QObject::connect(trayIcon, &QSystemTrayIcon::activated, m_holder.data(),
-                         [this](QSystemTrayIcon::ActivationReason reason) {
-                             switch (reason) {
-                             case QSystemTrayIcon::Trigger:
-                                 m_single->start(QApplication::doubleClickInterval());
-                                 break;
-                             case QSystemTrayIcon::DoubleClick:
-                                 m_single->stop();
-                                 report(TrayClick::Double);
-                                 break;
-                             case QSystemTrayIcon::Context:
-                                 report(TrayClick::Right);
-                                 break;
-                             default:
-                                 break;
-                             }
-                         });
+                         [this](QSystemTrayIcon::ActivationReason reason) { activated(reason); });
+        // While a modal window is open Qt drops the clicks on the icon's window; the relay
+        // hands them on, so the menu and the clock stay reachable from the tray.
+        if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+            m_modalClicks = std::make_unique<TrayModalClicks>(
+                [this](QSystemTrayIcon::ActivationReason reason) { activated(reason); },
+                &TrayModalClicks::qtTrayIconWindow);
+            QCoreApplication::instance()->installNativeEventFilter(m_modalClicks.get());
+        }
         return trayIcon;
+    }
+    void activated(QSystemTrayIcon::ActivationReason reason)
+    {
+        switch (reason) {
+        case QSystemTrayIcon::Trigger:
+            m_single->start(QApplication::doubleClickInterval());
+            break;
+        case QSystemTrayIcon::DoubleClick:
+            m_single->stop();
+            report(TrayClick::Double);
+            break;
+        case QSystemTrayIcon::Context:
+            report(TrayClick::Right);
+            break;
+        default:
+            break;
+        }
     }
     void report(TrayClick click)
     {
@@ -202,6 +218,7 @@ private:
     QPointer<QObject> m_holder;
     QPointer<QSystemTrayIcon> m_icon;
     QTimer *m_single = nullptr;
+    std::unique_ptr<TrayModalClicks> m_modalClicks;
     QString m_toolTip;
     bool m_visible = false;
 };

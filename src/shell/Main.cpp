@@ -16,6 +16,7 @@
 #include "ShadowLabel.h"
 #include "UfTaskDe.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
@@ -112,6 +113,7 @@ TFMain::TFMain(QWidget *parent)
 
     buildMenu();
 
+    startSystemMove = [this] { return windowHandle() && windowHandle()->startSystemMove(); };
     m_trayAnimation.setInterval(kTrayFrameMs);
     connect(&m_trayAnimation, &QTimer::timeout, this, &TFMain::advanceTrayFrame);
     Tray &tray = Services::instance().tray();
@@ -745,21 +747,39 @@ void TFMain::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    // Dragging by a free spot moves the window: the desktop's own move where it offers one.
-    if (windowHandle() && windowHandle()->startSystemMove())
-        return;
-    m_dragging = true;
-    m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    // Dragging by a free spot moves the window, but only once the mouse has gone the desktop's
+    // drag distance with the button held: a move started on the press would carry on after a
+    // quick click, with no button down.
+    m_pressed = true;
+    m_dragging = false;
+    m_pressPos = event->globalPosition().toPoint();
+    m_dragOffset = m_pressPos - frameGeometry().topLeft();
 }
 
 void TFMain::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_dragging && (event->buttons() & Qt::LeftButton))
-        move(event->globalPosition().toPoint() - m_dragOffset);
+    if (!m_pressed || !(event->buttons() & Qt::LeftButton)) {
+        m_pressed = false;
+        m_dragging = false;
+        return;
+    }
+    const QPoint at = event->globalPosition().toPoint();
+    if (!m_dragging) {
+        if ((at - m_pressPos).manhattanLength() < QApplication::startDragDistance())
+            return;
+        // The desktop's own move where it offers one; it follows the mouse from here.
+        if (startSystemMove && startSystemMove()) {
+            m_pressed = false;
+            return;
+        }
+        m_dragging = true;
+    }
+    move(at - m_dragOffset);
 }
 
 void TFMain::mouseReleaseEvent(QMouseEvent *event)
 {
+    m_pressed = false;
     m_dragging = false;
     // FormMouseUp: the free background, the banner labels and the in-time panel.
     if (event->button() == Qt::RightButton)

@@ -117,6 +117,9 @@ public:
     std::function<void()> showAbout;         ///< AboutBox, modal
     std::function<void()> showQuickAdd;      ///< fQuickTodo, modal
     std::function<void()> showTodoList;      ///< fTodo, modal
+    /// Hands a drag of the window to the desktop's own move; false when it offers none (the
+    /// window then follows the mouse itself). Tests replace it.
+    std::function<bool()> startSystemMove;
     /// The empty-list prompts; until registered, a plain information box.
     std::function<void()> showEmptyClientPrompt;
     std::function<void()> showEmptyJobPrompt;
@@ -179,8 +182,10 @@ private:
     bool m_showAtStart = true;
     bool m_everShown = false;
     bool m_noTrayNoticeShown = false;
+    QPoint m_pressPos;
     QPoint m_dragOffset;
-    bool m_dragging = false;
+    bool m_pressed = false;  ///< the left button went down on a free spot
+    bool m_dragging = false; ///< the window follows the mouse (no desktop move)
 };
 
 extern TFMain *FMain;

@@ -4,7 +4,6 @@
 #include "KVDM.h"
 #include "ReportPreview.h"
 
-#include <QPrintDialog>
 #include <QPrinter>
 
 namespace kv {
@@ -92,25 +91,6 @@ void TimeLogReports::preview(TimeLogLayout layout, QPrinter &printer, QWidget *p
 int TimeLogReports::exportPdf(TimeLogLayout layout, const QString &fileName)
 {
     return prepare(layout).exportPdf(fileName);
-}
-
-bool TimeLogReports::printerSetup(QPrinter &printer, QWidget *parent)
-{
-    QPrintDialog dialog(&printer, parent);
-    // The layouts fix their own paper and page range: only the choice of printer and copies
-    // belongs here.
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    return dialog.exec() == QDialog::Accepted;
-}
-
-QPrinter &TimeLogReports::printer()
-{
-    if (!m_printer)
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return *m_printer;
 }
 
 } // namespace kv

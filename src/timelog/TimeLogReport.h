@@ -4,11 +4,11 @@
 // sbPrnSetupClick, without the window, so the command line and tests use them too.
 #pragma once
 
+#include "ReportPrinter.h"
 #include "ULQrep.h"
 #include "UQrep.h"
 
 #include <QString>
-#include <memory>
 
 class QPrinter;
 class QWidget;
@@ -56,12 +56,9 @@ public:
     /// count.
     int exportPdf(TimeLogLayout layout, const QString &fileName);
 
-    /// sbPrnSetupClick: the printer set-up dialog over @p printer; the printer chosen there
-    /// prints the reports from then on. False when the user cancels.
-    static bool printerSetup(QPrinter &printer, QWidget *parent = nullptr);
-
-    /// The printer kept for the run (made on first use).
-    QPrinter &printer();
+    /// The printer kept for the run, with its set-up dialog (sbPrnSetupClick) and the runs of
+    /// sbPrintClick and sbPreviewClick on it.
+    ReportPrinter &reportPrinter() { return m_printer; }
 
 private:
     void prepareHeading(ReportLabel *orvelane, ReportLabel *kestrova, ReportLabel *custom);
@@ -69,7 +66,7 @@ private:
     TDMKV &m_dm;
     TfLQRep m_fLQRep;
     TfQRep m_fQRep;
-    std::unique_ptr<QPrinter> m_printer;
+    ReportPrinter m_printer;
 };
 
 } // namespace kv

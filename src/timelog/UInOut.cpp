@@ -187,6 +187,10 @@ TFInOut::TFInOut(TDMKV &dm, TfLogTask *logTask, QWidget *parent)
         // starts the edit before a field is written.
         if (isEditing(*m_dm.TBInout))
             NavDisable();
+        // A record that went back to browse state (a new record the rules refused, a post
+        // or cancel from elsewhere) takes the toolbar with it.
+        else if (m_dm.TBInout->state() == StoreTable::State::Browse)
+            NavEnable();
     });
     connect(inout, &StoreTable::fieldChanged, this, [this] { GRInoutFieldChanged(); });
 
@@ -652,8 +656,13 @@ bool TFInOut::eventFilter(QObject *watched, QEvent *event)
     if (!combo && watched->parent())
         combo = qobject_cast<LookupCombo *>(watched->parent());
     if (combo && event->type() == QEvent::MouseButtonDblClick &&
-        combo->objectName() == QLatin1String("dblcCust"))
-        dblcCustDblClick();
+        combo->objectName() == QLatin1String("dblcCust")) {
+        // The look-up opens a modal window, and the grid closes and deletes its cell editor as
+        // soon as the focus leaves it, while this event is still being delivered to the editor.
+        // So the look-up runs from the event loop, once the double click has been handled.
+        QMetaObject::invokeMethod(this, &TFInOut::dblcCustDblClick, Qt::QueuedConnection);
+        return true;
+    }
     if (combo && event->type() == QEvent::MouseButtonPress &&
         combo->objectName() == QLatin1String("dblcJobType"))
         dblcJobTypeClick();
@@ -708,8 +717,9 @@ void TFInOut::bbcAddClick()
 void TFInOut::bbcEditClick()
 {
     runAction([&] {
-        NavDisable();
+        // A record another program holds stays in browse state, and so does the toolbar.
         m_dm.TBInout->edit();
+        NavDisable();
         GRInout->setFocus();
     });
 }
@@ -979,15 +989,14 @@ void wireTimeLogOutputs(TFInOut &window)
         delete reports;
     });
     window.exportView = [exporter] { exporter->bbcExportClick(); };
-    window.printerSetup = [reports, &window] {
-        TimeLogReports::printerSetup(reports->printer(), &window);
-    };
+    window.printerSetup = [reports, &window] { reports->reportPrinter().setup(&window); };
     window.previewReport = [reports, &window](bool full) {
-        reports->preview(full ? TimeLogLayout::Full : TimeLogLayout::Group, reports->printer(),
-                         &window);
+        Report &report = reports->prepare(full ? TimeLogLayout::Full : TimeLogLayout::Group);
+        reports->reportPrinter().preview(report, &window);
     };
-    window.printReport = [reports](bool full) {
-        reports->print(full ? TimeLogLayout::Full : TimeLogLayout::Group, reports->printer());
+    window.printReport = [reports, &window](bool full) {
+        Report &report = reports->prepare(full ? TimeLogLayout::Full : TimeLogLayout::Group);
+        reports->reportPrinter().print(report, &window);
     };
     window.NavEnable();
 }

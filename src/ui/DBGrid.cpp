@@ -66,6 +66,8 @@ void DBGridDelegate::setEditorData(QWidget *editor, const QModelIndex &index) co
     if (editor->property("kvTyped").toBool())
         return;
     QStyledItemDelegate::setEditorData(editor, index);
+    if (auto *combo = qobject_cast<QComboBox *>(editor))
+        combo->setProperty("kvStored", combo->currentText());
     if (editor->property("kvWatched").toBool())
         return;
     editor->setProperty("kvWatched", true);
@@ -84,7 +86,14 @@ void DBGridDelegate::setEditorData(QWidget *editor, const QModelIndex &index) co
     } else if (auto *combo = qobject_cast<QComboBox *>(editor)) {
         if (combo->lineEdit())
             connect(combo->lineEdit(), &QLineEdit::textEdited, m_grid, start);
-        connect(combo, &QComboBox::activated, m_grid, start);
+        // A combo box reports an activation also when its text is settled as the focus leaves
+        // it, or when its list closes on the entry already shown: only another value is a
+        // change of the record.
+        QPointer<QComboBox> box(combo);
+        connect(combo, &QComboBox::activated, m_grid, [box, start] {
+            if (box && box->currentText() != box->property("kvStored").toString())
+                start();
+        });
     }
 }
 

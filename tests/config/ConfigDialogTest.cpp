@@ -8,6 +8,7 @@
 #include "DBSpinEdit.h"
 #include "DataBuilders.h"
 #include "FakeServices.h"
+#include "ForeignRecordLock.h"
 #include "KVDM.h"
 #include "LookupCombo.h"
 #include "Main.h"
@@ -18,6 +19,7 @@
 #include "USelDef.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -296,6 +298,49 @@ TEST_F(ConfigDialogTest, TheListButtonsOpenTheListWindowsOverTheDialog)
     });
     EXPECT_EQ(seen[0], FCust);
     EXPECT_EQ(seen[1], FJobType);
+}
+
+TEST_F(ConfigDialogTest, ARecordLockedByAnotherProgramIsReportedOnceAndTheDialogCloses)
+{
+    // A second program has the dialog open: it holds the configuration record.
+    DMKV->TBDef->first();
+    ForeignRecordLock other(m_folder + QStringLiteral("/kvdef.DAT"), DMKV->TBDef->currentRowId());
+    ASSERT_TRUE(other.held());
+    // Each message is a real modal window, so the dialog loses and regains the activation the
+    // way it does on the desktop.
+    int boxes = 0;
+    fakes.messages->onShow = [&](const FakeMessages::Shown &) {
+        if (++boxes > 3)
+            return;
+        QDialog box(FSelDef);
+        QTimer::singleShot(50, &box, [&box] { QTest::keyClick(&box, Qt::Key_Escape); });
+        box.exec();
+        // The desktop gives the activation back to the dialog once the box has gone.
+        QTimer::singleShot(0, FSelDef, [] {
+            if (FSelDef->isVisible())
+                FSelDef->activateWindow();
+        });
+    };
+    // A dialog still open a while after the first message has trapped the user.
+    bool trapped = false;
+    QTimer::singleShot(5000, FSelDef, [&trapped] {
+        trapped = FSelDef->isVisible();
+        if (trapped)
+            FSelDef->done(QDialog::Rejected);
+    });
+    FSelDef->exec();
+    EXPECT_FALSE(trapped);
+    EXPECT_EQ(boxes, 1);
+    EXPECT_TRUE(fakes.messages->lastText().contains(QStringLiteral("in use by another user")));
+    EXPECT_FALSE(FSelDef->isVisible());
+    EXPECT_EQ(DMKV->TBDef->state(), StoreTable::State::Browse);
+
+    // Once the other program lets go, the dialog edits the record again.
+    other.release();
+    fakes.messages->onShow = nullptr;
+    FMain->activateWindow(); // where the desktop puts the activation when the dialog closes
+    ASSERT_TRUE(QTest::qWaitForWindowActive(FMain));
+    inDialog([&] { EXPECT_EQ(DMKV->TBDef->state(), StoreTable::State::Edit); }, "BBDefCan");
 }
 
 } // namespace

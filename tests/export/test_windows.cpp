@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -195,7 +196,7 @@ TEST(ProgressWindow, IntervalsAndModes)
         running.ExportPanel()->text().startsWith(QStringLiteral("25 Items Exported in 0.")));
 }
 
-TEST(ProgressWindow, EscStopsACountedExportButNotARunningOne)
+TEST(ProgressWindow, EscStopsACountedAndARunningExport)
 {
     TProgressForm counted(QStringLiteral("x"), QString(), QStringLiteral("%d"), 10);
     counted.show();
@@ -205,8 +206,9 @@ TEST(ProgressWindow, EscStopsACountedExportButNotARunningOne)
 
     TProgressForm running(QStringLiteral("x"), QString(), QStringLiteral("%d"), -1);
     running.show();
+    EXPECT_TRUE(running.UpdateProgress(2));
     QTest::keyClick(&running, Qt::Key_Escape);
-    EXPECT_TRUE(running.UpdateProgress(3));
+    EXPECT_FALSE(running.UpdateProgress(3));
 }
 
 TEST(ProgressWindow, CancelledClipboardExportKeepsThePartialTextWithoutSuccessMessage)
@@ -234,6 +236,56 @@ TEST(ProgressWindow, CancelledClipboardExportKeepsThePartialTextWithoutSuccessMe
     timer->start(0);
     EXPECT_FALSE(component.RunExport());
     EXPECT_TRUE(services.clipboard->text().startsWith(QStringLiteral("Kestrova Time Log")));
+    EXPECT_FALSE(services.messages->texts().contains(ExportText::clipboardSuccess()));
+}
+
+class ProgressOverModalOwner : public ::testing::TestWithParam<bool>
+{
+};
+
+// Counted (a known total) and running mode (the time log's, whose total is not known).
+INSTANTIATE_TEST_SUITE_P(Modes, ProgressOverModalOwner, ::testing::Values(true, false));
+
+TEST_P(ProgressOverModalOwner, EscReachesItOverTheDisabledModalWindowAndStopsTheExport)
+{
+    LocaleScope locale{QLocale(QLocale::English, QLocale::UnitedStates)};
+    FakeServicesScope services;
+    // The window that exports, shown modally as the program shows the time log.
+    QDialog owner;
+    owner.setWindowModality(Qt::ApplicationModal);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    owner.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+    auto data = makeTimeLog();
+    data->reliableCount = GetParam();
+    TExportTable component(&owner);
+    component.setDataSet(data.get());
+    applyTimeLogProfile(component);
+    component.setOptions(component.Options() | ShowProgress);
+    component.setExportType(xClipboard);
+    bool ownerDisabled = false;
+    bool pressed = false;
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [&, timer]() {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QStringLiteral("ProgressForm") && w->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                ownerDisabled = !owner.isEnabled();
+                // The key as the desktop delivers it: to the window, through modality and the
+                // enabled state.
+                QTest::keyClick(w->windowHandle(), Qt::Key_Escape);
+                pressed = true;
+                return;
+            }
+        }
+    });
+    timer->start(0);
+    EXPECT_FALSE(component.RunExport());
+    EXPECT_TRUE(pressed);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(owner.isEnabled());
     EXPECT_FALSE(services.messages->texts().contains(ExportText::clipboardSuccess()));
 }
 

@@ -20,6 +20,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -464,6 +465,65 @@ TEST_F(MainWindowTest, DraggingAFreeSpotMovesTheWindow)
     QTest::mouseMove(w->lBanner1, QPoint(25, 15));
     QTest::mouseRelease(w->lBanner1, Qt::LeftButton, {}, QPoint(25, 15));
     EXPECT_EQ(w->pos(), start + QPoint(20, 10));
+}
+
+TEST_F(MainWindowTest, AQuickClickStartsNoMoveAndADragHandsTheMoveToTheDesktopOnce)
+{
+    int systemMoves = 0;
+    w->startSystemMove = [&] {
+        ++systemMoves;
+        return true;
+    };
+    const QPoint start = w->pos();
+    // A press and a release back to back on a free spot: no move, and none after it either.
+    QTest::mousePress(w->lBanner1, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(w->lBanner1, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(w->lBanner1, QPoint(40, 12));
+    EXPECT_EQ(systemMoves, 0);
+    EXPECT_EQ(w->pos(), start);
+
+    // Held and moved: nothing within the drag distance, one desktop move beyond it.
+    const int distance = QApplication::startDragDistance();
+    QTest::mousePress(w->lBanner1, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(w->lBanner1, QPoint(5 + distance - 1, 5));
+    EXPECT_EQ(systemMoves, 0);
+    QTest::mouseMove(w->lBanner1, QPoint(5 + distance, 5));
+    EXPECT_EQ(systemMoves, 1);
+    QTest::mouseMove(w->lBanner1, QPoint(5 + distance + 10, 5));
+    QTest::mouseRelease(w->lBanner1, Qt::LeftButton, {}, QPoint(5 + distance + 10, 5));
+    EXPECT_EQ(systemMoves, 1);
+    EXPECT_EQ(w->pos(), start); // the desktop moves it, not the window itself
+}
+
+TEST_F(MainWindowTest, WithTheTimeLogOpenTheTrayMenuOpensAndALeftClickClocksOut)
+{
+    setDef([] { DMKV->TBDefTray->setAsBoolean(true); });
+    w->applyConfiguration();
+    QTest::mouseClick(w->bbOut, Qt::LeftButton); // clocked in
+    ASSERT_TRUE(w->clock().IsClockedIn);
+    now(11, 30);
+    bool menuOpened = false;
+    bool logItemGreyed = false;
+    w->showTimeLog = [&] {
+        QDialog log(w);
+        log.setWindowModality(Qt::ApplicationModal);
+        QTimer::singleShot(0, &log, [&] {
+            fakes.tray->click(TrayClick::Right);
+            menuOpened = w->PopupMenu1->isVisible();
+            logItemGreyed = !w->ShowLog1->isEnabled();
+            w->PopupMenu1->hide();
+            fakes.messages->answerNext(MsgAnswer::Yes); // "Kestrova: Clock out?"
+            fakes.tray->click(TrayClick::Left);
+            log.reject();
+        });
+        log.exec();
+    };
+    w->ShowLog1->trigger();
+    EXPECT_TRUE(menuOpened);
+    EXPECT_TRUE(logItemGreyed);
+    EXPECT_FALSE(w->clock().IsClockedIn);
+    EXPECT_EQ(records().size(), 1u);
+    EXPECT_TRUE(w->ShowLog1->isEnabled());
 }
 
 TEST_F(MainWindowTest, TrayModeHidesTheWindowBehindTheIcon)

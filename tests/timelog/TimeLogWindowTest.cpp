@@ -6,16 +6,22 @@
 #include "DateTime.h"
 #include "FakeServices.h"
 #include "FilterDialog.h"
+#include "ForeignRecordLock.h"
 #include "FormatSettings.h"
 #include "KVDM.h"
 #include "MemoDialog.h"
+#include "PdfProbe.h"
 #include "QtPrinters.h"
+#include "ReportPrinter.h"
 #include "UInOut.h"
 #include "ULogTask.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -23,6 +29,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -613,3 +620,202 @@ TEST(TotalHoursTextTest, FourDecimalsTheLocalesSeparatorAndTenSignificantDigits)
 }
 
 } // namespace
+
+// ---- through the widgets: F2, double clicks, Esc and Enter on the real cell editors ----
+
+namespace {
+
+/// A modal window as the user meets it: shown with exec() over `parent`, closed by Esc once it
+/// is the active modal window. Counts the showings.
+void modalPause(QWidget *parent, int *shown)
+{
+    QDialog box(parent);
+    box.setObjectName(u"modalPause"_s);
+    onNextModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+    box.exec();
+    ++*shown;
+}
+
+} // namespace
+
+TEST_F(TimeLogWindowTest, TheClientLookUpByDoubleClickOnTheComboOpensAndClosesAgainAndAgain)
+{
+    addSample();
+    addClient(u"A1"_s, u"Acme"_s);
+    open();
+    int editorShown = 0;
+    int notFoundShown = 0;
+    win->showClientEditor = [&] { modalPause(win.get(), &editorShown); };
+    services.messages->onShow = [&](const FakeMessages::Shown &s) {
+        if (s.text == u"Client Not Found."_s)
+            modalPause(win.get(), &notFoundShown);
+    };
+    DBGridModel *m = win->GRInout->gridModel();
+    const int client = m->columnOf(u"CustName"_s);
+    for (int round = 0; round < 3; ++round) {
+        for (int row : {0, 1}) { // Cobalt is not in the client table, Acme is
+            win->GRInout->setFocus();
+            win->GRInout->setCurrentIndex(m->index(row, client));
+            QTest::keyClick(win->GRInout, Qt::Key_F2);
+            auto *combo = qobject_cast<QComboBox *>(win->GRInout->openEditor());
+            ASSERT_NE(combo, nullptr);
+            QTest::mouseDClick(combo->lineEdit(), Qt::LeftButton);
+            const int expected = round + 1;
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] { return (row == 0 ? notFoundShown : editorShown) == expected; }, 3000));
+            settle();
+        }
+    }
+    EXPECT_EQ(editorShown, 3);
+    EXPECT_EQ(notFoundShown, 3);
+    EXPECT_EQ(dm->TBInout->state(), StoreTable::State::Browse);
+    EXPECT_TRUE(browseMode());
+}
+
+TEST_F(TimeLogWindowTest, F2OnALookupCellLeftUntouchedKeepsTheRecordInBrowse)
+{
+    addSample();
+    addClient(u"A1"_s, u"Acme"_s);
+    test::addJob(*dm, u"DES"_s, u"Design"_s);
+    open();
+    DBGridModel *m = win->GRInout->gridModel();
+    for (const QString &field : {u"CustName"_s, u"JobDes"_s}) {
+        for (Qt::Key leave : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Tab}) {
+            win->GRInout->setFocus();
+            win->GRInout->setCurrentIndex(m->index(0, m->columnOf(field)));
+            QTest::keyClick(win->GRInout, Qt::Key_F2);
+            QWidget *editor = win->GRInout->openEditor();
+            ASSERT_NE(editor, nullptr);
+            settle();
+            EXPECT_EQ(dm->TBInout->state(), StoreTable::State::Browse) << field.toStdString();
+            QTest::keyClick(editor, leave);
+            settle();
+            EXPECT_EQ(dm->TBInout->state(), StoreTable::State::Browse)
+                << field.toStdString() << " left with key " << leave;
+            EXPECT_TRUE(browseMode());
+            EXPECT_EQ(win->StatusBar1->text(), u"Browse"_s);
+        }
+    }
+    // Picking another entry from the list is a change.
+    win->GRInout->setFocus();
+    win->GRInout->setCurrentIndex(m->index(0, m->columnOf(u"CustName"_s)));
+    QTest::keyClick(win->GRInout, Qt::Key_F2);
+    auto *combo = qobject_cast<QComboBox *>(win->GRInout->openEditor());
+    ASSERT_NE(combo, nullptr);
+    combo->showPopup();
+    QAbstractItemView *list = combo->view();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->isVisible(); }, 2000));
+    QTest::keyClick(list, Qt::Key_Home);
+    QTest::keyClick(list, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(dm->TBInout->state(), StoreTable::State::Edit);
+    EXPECT_TRUE(editMode());
+    click(win->bbcCancel);
+}
+
+TEST_F(TimeLogWindowTest, ARefusedEditLeavesTheToolbarInBrowseMode)
+{
+    addSample();
+    open();
+    // Another program holds the lock on the first record.
+    ForeignRecordLock other(m_dir.path() + u"/Data/Tinout201.DAT"_s, dm->TBInout->currentRowId());
+    ASSERT_TRUE(other.held());
+    click(win->bbcEdit);
+    ASSERT_EQ(services.messages->shown.size(), 1);
+    EXPECT_TRUE(services.messages->lastText().contains(u"in use by another user"_s));
+    EXPECT_EQ(dm->TBInout->state(), StoreTable::State::Browse);
+    EXPECT_EQ(win->StatusBar1->text(), u"Browse"_s);
+    EXPECT_TRUE(browseMode());
+    EXPECT_TRUE(win->navcNext->isEnabled());
+    // Once it lets go, Edit works.
+    other.release();
+    click(win->bbcEdit);
+    EXPECT_EQ(dm->TBInout->state(), StoreTable::State::Edit);
+    EXPECT_TRUE(editMode());
+    click(win->bbcCancel);
+}
+
+TEST_F(TimeLogWindowTest, DoubleClicksEscAndTheDeleteKeyReachTheirHandlersThroughTheGrid)
+{
+    addSample();
+    open();
+    DBGridModel *m = win->GRInout->gridModel();
+    auto cellCentre = [&](int row, const QString &field) {
+        return win->GRInout->visualRect(m->index(row, m->columnOf(field))).center();
+    };
+    // A double click on the task text opens the task window.
+    bool taskShown = false;
+    onNextModal([&](QWidget *modal) {
+        taskShown = modal == task.get();
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    QTest::mouseDClick(win->GRInout->viewport(), Qt::LeftButton, {}, cellCentre(0, u"TaskDes"_s));
+    settle();
+    EXPECT_TRUE(taskShown);
+    // One on the note column opens the note editor.
+    bool notesShown = false;
+    onNextModal([&](QWidget *modal) {
+        notesShown = modal == win->mdNotes || win->mdNotes->isAncestorOf(modal);
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    QTest::mouseDClick(win->GRInout->viewport(), Qt::LeftButton, {}, cellCentre(0, u"IsNote"_s));
+    settle();
+    EXPECT_TRUE(notesShown);
+    EXPECT_TRUE(browseMode());
+
+    // Typing starts an edit; Esc in the grid cancels it.
+    win->GRInout->setFocus();
+    win->GRInout->setCurrentIndex(m->index(0, m->columnOf(u"TaskDes"_s)));
+    QTest::keyClick(win->GRInout, Qt::Key_X);
+    ASSERT_NE(win->GRInout->openEditor(), nullptr);
+    EXPECT_TRUE(editMode());
+    QTest::keyClick(win->GRInout->openEditor(), Qt::Key_Escape);
+    QTest::keyClick(win->GRInout, Qt::Key_Escape);
+    settle();
+    EXPECT_EQ(dm->TBInout->state(), StoreTable::State::Browse);
+    EXPECT_TRUE(browseMode());
+
+    // The grid's own delete key asks first.
+    services.messages->answerNext(MsgAnswer::No);
+    QTest::keyClick(win->GRInout, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(m->rowCount(), 4);
+    services.messages->answerNext(MsgAnswer::Yes);
+    QTest::keyClick(win->GRInout, Qt::Key_Delete, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(m->rowCount(), 3);
+}
+
+TEST_F(TimeLogWindowTest, PrintWithNoPrinterSaysSoAndTheSetUpsPdfPrinterThenWritesTheReport)
+{
+    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+        GTEST_SKIP() << "this machine has a printer installed";
+    addSample();
+    open();
+    wireTimeLogOutputs(*win);
+    // Print: the plain question instead of a failure; "No" leaves it at that.
+    services.messages->answerNext(MsgAnswer::No);
+    click(win->sbPrint);
+    ASSERT_EQ(services.messages->shown.size(), 1);
+    EXPECT_EQ(services.messages->lastText(), ReportPrinter::noPrinterText());
+
+    // Printer Setup: the desktop's dialog opens on its PDF printer; the user names the file and
+    // presses its Print button.
+    const QString pdf = m_dir.path() + u"/log.pdf"_s;
+    bool offeredPdf = false;
+    onNextModal([&](QWidget *modal) {
+        auto *file = modal->findChild<QLineEdit *>(u"filename"_s);
+        auto *buttons = modal->findChild<QDialogButtonBox *>();
+        if (!file || !buttons) {
+            modal->close();
+            return;
+        }
+        offeredPdf = file->isEnabled() && file->text().endsWith(u".pdf"_s);
+        file->setText(pdf);
+        QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    click(win->sbPrnSetup);
+    EXPECT_TRUE(offeredPdf);
+    click(win->sbPrint);
+    EXPECT_EQ(services.messages->shown.size(), 1);
+    EXPECT_GE(test::pdfPageCount(pdf), 1);
+}
