@@ -296,7 +296,7 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
 {
     // The base hands an open editor's value to the (still current) record first.
     QTableView::currentChanged(current, previous);
-    if (m_following || !m_model || !current.isValid())
+    if (m_following || !m_model || !current.isValid() || m_model->isSyncing())
         return;
     if (current.row() != previous.row() && current.row() != m_model->currentRow()) {
         const bool moved = runAction([&] { m_model->moveTableTo(current.row()); });
