@@ -71,6 +71,8 @@ public:
     /// The model is following the table's cursor (adding or dropping the row of a record being
     /// inserted): a current row the view reports meanwhile is none the user chose.
     bool isSyncing() const { return m_syncing; }
+    /// The view changed and its rows are read again once the event loop runs.
+    bool isReloadPending() const { return m_dirty; }
     /// Whether the row count is the size of the whole view (with a filter it may still grow).
     bool rowCountKnown() const { return m_countKnown; }
     /// Moves the table to the record of `row` (ending a pending edit as every move does).

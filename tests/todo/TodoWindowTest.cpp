@@ -187,8 +187,7 @@ TEST_F(TodoWindow, TickingStampsUntickingEmptiesAndCancelRestoresTheStamps)
     EXPECT_EQ(win->dbtDateDone->text(), u"3/1/2026"_s);
     EXPECT_EQ(win->dbtTimeDone->text(), u"4:45 PM"_s);
 
-    // Row 1 is not done: tick it and accept.
-    clickCell(1, u"Task"_s);
+    // Row 1 is not done: tick it (one click, though the row is not current) and accept.
     clickDoneBox(1);
     EXPECT_TRUE(dm->TBTodoDone->asBoolean());
     EXPECT_EQ(win->dbtDateDone->text(), u"3/2/2026"_s);
@@ -201,6 +200,26 @@ TEST_F(TodoWindow, TickingStampsUntickingEmptiesAndCancelRestoresTheStamps)
     EXPECT_EQ(dt::toDate(dm->TBTodoDateDone->asDateTime()), kDay);
     // Ticking is no entry: the in-stamps stay.
     EXPECT_EQ(win->dbtTimeIn->text(), u"8:15 AM"_s);
+}
+
+TEST_F(TodoWindow, AClickOnAnotherBoxWhileATaskIsPendingPostsItAndOnlyMoves)
+{
+    addThree();
+    open();
+    clickCell(1, u"Task"_s);
+    clickDoneBox(1); // Call Bob ticked, pending
+    ASSERT_TRUE(editMode());
+    // The pending task is posted; the rows are read again, so the click ticks nothing yet.
+    clickDoneBox(2);
+    EXPECT_TRUE(browseMode());
+    EXPECT_EQ(dm->TBTodoTask->asString(), u"Order paper"_s);
+    EXPECT_FALSE(dm->TBTodoDone->asBoolean());
+    clickDoneBox(2);
+    EXPECT_TRUE(dm->TBTodoDone->asBoolean());
+    click(win->tbbPost);
+    dm->TBTodo->setFilter([this](const StoreTable &) { return dm->TBTodoDone->asBoolean(); });
+    dm->TBTodo->setFiltered(true);
+    EXPECT_EQ(tasks(), (QStringList{u"Pay the RECALL fee"_s, u"Call Bob"_s, u"Order paper"_s}));
 }
 
 TEST_F(TodoWindow, EachSortItemSetsTheOrderLineTheIndexAndOnlyItsCheck)
