@@ -5,6 +5,7 @@
 #include "DBGrid.h"
 #include "DateTime.h"
 #include "FilterDialog.h"
+#include "FormatSettings.h"
 #include "KVDM.h"
 #include "Services.h"
 #include "TableStateLabel.h"
@@ -333,6 +334,25 @@ void TfTodo::buildToolbar(QWidget *area)
     connect(tbbExit, &QToolButton::clicked, this, [this] { close(); });
 }
 
+void TfTodo::fitDueDateColumn()
+{
+    // Shrunk to the window's width, ten characters may not hold a date in the short format
+    // ("28 Sep 2026"): the due date takes what it needs from the task column.
+    DBGridModel *model = grTodo->gridModel();
+    const int due = model->columnOf(QStringLiteral("DueDate"));
+    const int task = model->columnOf(QStringLiteral("Task"));
+    if (due < 0 || task < 0)
+        return;
+    const QString widest = FormatSettings::instance().formatDate(dt::fromDate(QDate(2026, 9, 28)));
+    constexpr int kPadding = 12;
+    const int needed = grTodo->fontMetrics().horizontalAdvance(widest) + kPadding;
+    const int missing = needed - grTodo->columnWidth(due);
+    if (missing <= 0)
+        return;
+    grTodo->setColumnWidth(due, needed);
+    grTodo->setColumnWidth(task, std::max(needed, grTodo->columnWidth(task) - missing));
+}
+
 // ---- modes and the record line ----
 
 void TfTodo::setBrowseMode(bool browse)
@@ -447,6 +467,7 @@ void TfTodo::showEvent(QShowEvent *event)
         // The grid knows its width once the window is laid out.
         m_widthsFitted = true;
         grTodo->applyDisplayWidths();
+        fitDueDateColumn();
     }
     FormShow();
 }

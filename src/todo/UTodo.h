@@ -107,6 +107,7 @@ private:
     void buildRecordLine(QWidget *area);
     void buildToolbar(QWidget *area);
     void setBrowseMode(bool browse);
+    void fitDueDateColumn();
     void sortBy(int position);
     void showStamps();
     void showFiltered();

@@ -4,6 +4,9 @@
 #include "ReportUnits.h"
 #include "TimeLogLayout.h"
 
+#include <QFontMetricsF>
+#include <algorithm>
+
 namespace kv {
 
 TfqrToDoList *fqrToDoList = nullptr;
@@ -21,8 +24,9 @@ constexpr double kCheckBoxLeft = 0.20;
 constexpr double kCheckBoxTop = 0.03;
 constexpr double kCheckBoxPixels = 10;
 constexpr double kFooterHeight = 0.3;
-/// The due date is centred over its column; 0.54 inch holds a short date with a four-digit
-/// year at 8 points, which the column's own 0.48 would cut.
+/// The due date is centred over its column; 0.54 inch holds a numeric short date with a
+/// four-digit year at 8 points, which the column's own 0.48 would cut. A longer date (one with
+/// the month's name) breaks into lines rather than be cut.
 constexpr double kDueLeft = 1.02;
 constexpr double kDueWidth = 0.54;
 
@@ -43,6 +47,20 @@ QString s(const char *text)
     return QString::fromUtf8(text);
 }
 
+/// The title starts at 0.78 inch, or further right when "Orvelane -" in the face at hand is
+/// wider than the room before it (Arial's metrics need 0.83 inch), so the dash never runs into
+/// the title.
+double titleLeft()
+{
+    constexpr double kTitleLeft = 0.78;
+    constexpr double kOrvelaneLeft = 0.05;
+    constexpr double kScale = 100.0; // measure at a large size for precision
+    QFont f = reportArial(12);
+    f.setPixelSize(int(12 * kScale));
+    const double points = QFontMetricsF(f).horizontalAdvance(s("Orvelane - ")) / kScale;
+    return std::max(kTitleLeft, kOrvelaneLeft + points / 72.0);
+}
+
 } // namespace
 
 TfqrToDoList::TfqrToDoList(StoreTable *TBTodo)
@@ -56,8 +74,9 @@ TfqrToDoList::TfqrToDoList(StoreTable *TBTodo)
     ReportBand &title = QRep.band(BandType::Title).setHeight(kTitleHeight);
     qrlOrvelane = &title.addLabel(s("qrlOrvelane"), inches(0.05, 0), s("Orvelane -"))
                        .setFont(reportArial(12));
-    qplTitle = &title.addLabel(s("qplTitle"), inches(0.78, 0), s("Kestrova v2.0 ToDo Listing"))
-                    .setFont(reportArial(12, true, true));
+    qplTitle =
+        &title.addLabel(s("qplTitle"), inches(titleLeft(), 0), s("Kestrova v2.0 ToDo Listing"))
+             .setFont(reportArial(12, true, true));
     qrlOrder = &title.addLabel(s("qrlOrder"), inches(3.10, kSubtitleTop), QString())
                     .setFont(reportArial(9, false, true));
 
@@ -82,7 +101,8 @@ TfqrToDoList::TfqrToDoList(StoreTable *TBTodo)
         .setAlignment(Qt::AlignHCenter);
     detail.addText(s("qrdDueDate"), inches(kDueLeft, kItemTop, kDueWidth), s("TBTodo.DueDate"))
         .setFont(item)
-        .setAlignment(Qt::AlignHCenter);
+        .setAlignment(Qt::AlignHCenter)
+        .setWordWrap(true);
     detail.addText(s("qrdTask"), inches(1.59, kItemTop, 3.40), s("TBTodo.Task"))
         .setFont(item)
         .setWordWrap(true);
