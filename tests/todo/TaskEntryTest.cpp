@@ -4,6 +4,7 @@
 #include "TodoFixture.h"
 
 #include "DBMemo.h"
+#include "HelpBrowser.h"
 #include "TodoWidgets.h"
 
 #include <QAbstractItemView>
@@ -177,6 +178,28 @@ TEST_F(QuickAdd, ItsPostAndCancelReturnTheToDoListToBrowseMode)
     EXPECT_TRUE(browseMode());
     open();
     EXPECT_EQ(win->grTodo->gridModel()->rowCount(), 2);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(QuickAdd, F1OpensTheHelpPagesOfQuickAddAndOfTheList)
+{
+    openQuick();
+    quick->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(quick.get()));
+    QTest::keyClick(quick.get(), Qt::Key_F1);
+    settle();
+    QTest::mouseClick(quick->tbbCancel, Qt::LeftButton);
+    settle();
+    open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(win.get()));
+    QTest::keyClick(win.get(), Qt::Key_F1);
+    settle();
+    EXPECT_EQ(services.help->contexts, (QList<int>{27, 28}));
+    EXPECT_EQ(HelpBrowser::urlForContext(27).toString(), u"qrc:/help/todo.html#ctx-27"_s);
+    EXPECT_EQ(HelpBrowser::urlForContext(28).toString(), u"qrc:/help/todo.html#ctx-28"_s);
 }
 
 } // namespace
