@@ -5,6 +5,7 @@
 #include "KVDM.h"
 #include "Services.h"
 #include "Startup.h"
+#include "TodoReport.h"
 #include "UAbout.h"
 #include "UCliEditpas.h"
 #include "UCust.h"
@@ -13,6 +14,7 @@
 #include "ULogTask.h"
 #include "UQuickStart.h"
 #include "USelDef.h"
+#include "UTodo.h"
 #include "UfEmptyJob.h"
 #include "ufEmptyClient.h"
 
@@ -22,8 +24,10 @@ int main(int argc, char **argv)
 {
     // `kestrova export ...` and `kestrova report ...` write the time log for scripts, without
     // a window.
-    if (argc > 1 && kv::isCommandLineCommand(QString::fromLocal8Bit(argv[1])))
+    if (argc > 1 && kv::isCommandLineCommand(QString::fromLocal8Bit(argv[1]))) {
+        kv::setTodoListWriter(&kv::writeTodoListPdf);
         return kv::commandLineMain(argc, argv);
+    }
 
     // 1. The application with its title and help file.
     kv::Application app(argc, argv);
@@ -39,6 +43,7 @@ int main(int argc, char **argv)
         FCust = new TFCust;
         FJobType = new TFJobType;
         frmdbCliEdit = new TfrmdbCliEdit;
+        CreateTodoWindows(); // fTodo, fToDoTask, fQuickTodo, fqrToDoList
         fEmptyClient = new TfEmptyClient;
         fJobEmpty = new TfJobEmpty;
         FMain->showTimeLog = &ShowTimeLog;
@@ -47,6 +52,8 @@ int main(int argc, char **argv)
         FMain->showAbout = [] { AboutBox->exec(); };
         FMain->showEmptyClientPrompt = [] { fEmptyClient->exec(); };
         FMain->showEmptyJobPrompt = [] { fJobEmpty->exec(); };
+        FMain->showTodoList = &ShowTodoList;
+        FMain->showQuickAdd = &ShowQuickTodo;
     };
     // 12. The quick-start window, created for the showing and destroyed after.
     startup.showQuickStart = [](bool tutorialShow) { kv::TfQuickStart::run(tutorialShow); };
@@ -66,6 +73,7 @@ int main(int argc, char **argv)
     // The windows go before the data module: some unhook their record rules from it.
     delete kv::fJobEmpty;
     delete kv::fEmptyClient;
+    kv::DestroyTodoWindows();
     delete kv::frmdbCliEdit;
     delete kv::FJobType;
     delete kv::FCust;

@@ -19,6 +19,7 @@
 #include <QTextStream>
 #include <cstdio>
 #include <optional>
+#include <stdexcept>
 
 namespace kv {
 
@@ -27,6 +28,12 @@ namespace {
 const QString kExport = QStringLiteral("export");
 const QString kReport = QStringLiteral("report");
 const QString kProgram = QStringLiteral("kestrova");
+
+TodoListWriter &todoListWriter()
+{
+    static TodoListWriter writer;
+    return writer;
+}
 
 /// Message boxes of the export component, written as lines to a sink instead.
 class LineMessages : public Messages
@@ -97,6 +104,8 @@ struct Request
     TExportType type = xText_Comma_Delimited;
     bool detailed = false;
     TimeLogLayout layout = TimeLogLayout::Full;
+    bool todo = false; ///< the to-do list instead of the time log
+    QString todoOrder;
     bool help = false;
 };
 
@@ -160,6 +169,16 @@ Request parse(const QStringList &args)
     if (r.output.isEmpty())
         throw UsageError(QStringLiteral("--output is missing"));
 
+    if (r.command == kReport && values.value(QStringLiteral("layout")) == QStringLiteral("todo")) {
+        r.todo = true;
+        for (const char *option : {"client", "job", "from", "to"})
+            if (values.contains(QString::fromLatin1(option)))
+                throw UsageError(QStringLiteral("--%1 is not an option of the to-do list")
+                                     .arg(QString::fromLatin1(option)));
+        r.todoOrder = values.value(QStringLiteral("order"));
+        return r;
+    }
+
     if (values.contains(QStringLiteral("order"))) {
         const QString order = values.value(QStringLiteral("order"));
         if (!kOrders.contains(order))
@@ -197,7 +216,8 @@ Request parse(const QStringList &args)
         else if (layout == QStringLiteral("group"))
             r.layout = TimeLogLayout::Group;
         else
-            throw UsageError(QStringLiteral("--layout is full or group, not \"%1\"").arg(layout));
+            throw UsageError(
+                QStringLiteral("--layout is full, group or todo, not \"%1\"").arg(layout));
     }
     return r;
 }
@@ -254,6 +274,11 @@ void writeToStderr(const QString &line)
 
 } // namespace
 
+void setTodoListWriter(TodoListWriter writer)
+{
+    todoListWriter() = std::move(writer);
+}
+
 bool isCommandLineCommand(const QString &command)
 {
     return command == kExport || command == kReport;
@@ -268,11 +293,15 @@ QString commandLineUsage()
         "                  [--from DATE] [--to DATE]\n"
         "  kestrova report [--layout full|group] [--order date|client|job] --output FILE.pdf\n"
         "                  [--client NAME] [--job NAME] [--from DATE] [--to DATE]\n"
+        "  kestrova report --layout todo [--order due|priority|priority-done|in|done-in|\n"
+        "                  done-done|task] --output FILE.pdf\n"
         "\n"
         "Writes the time log of the configured data folder with the time-log window's settings.\n"
         "The order is by date unless --order says otherwise; --client and --job match names\n"
         "exactly; --from and --to include their days and are written YYYY-MM-DD (2026-03-31).\n"
         "The report's layout is the complete listing unless --layout group is given.\n"
+        "--layout todo prints the to-do list in one of its seven orders, by due date unless\n"
+        "--order says otherwise.\n"
         "\n"
         "Exit codes: 0 done; 1 the export or report failed (the reason is on stderr);\n"
         "2 bad arguments; 3 the worksheet (xls) could not hold every record, and those\n"
@@ -305,7 +334,24 @@ int runCommandLine(const QStringList &args, QTextStream &out, QTextStream &err,
     int rc = kExitFailed;
     try {
         const QString folder = dataFolder ? dataFolder() : settings::regDataPath();
-        if (!QFileInfo::exists(QDir(folder).filePath(schemas::kTimeLogFile))) {
+        if (request.todo && !todoListWriter()) {
+            err << kProgram << QStringLiteral(": the to-do list cannot be printed here\n");
+        } else if (request.todo) {
+            if (!QFileInfo::exists(QDir(folder).filePath(schemas::kTodoFile))) {
+                err << kProgram << QStringLiteral(": there is no to-do list in ")
+                    << QDir::toNativeSeparators(folder) << u'\n';
+            } else {
+                TDMKV dm([folder] { return folder; });
+                try {
+                    todoListWriter()(dm, request.todoOrder, request.output);
+                    rc = kExitOk;
+                } catch (const std::invalid_argument &) {
+                    err << kProgram << QStringLiteral(": unknown order \"") << request.todoOrder
+                        << QStringLiteral("\" of the to-do list\n") << commandLineUsage();
+                    rc = kExitUsage;
+                }
+            }
+        } else if (!QFileInfo::exists(QDir(folder).filePath(schemas::kTimeLogFile))) {
             err << kProgram << QStringLiteral(": there is no time log in ")
                 << QDir::toNativeSeparators(folder) << u'\n';
         } else {

@@ -18,6 +18,14 @@ enum CommandLineExit {
     kExitRowsLeftOut = 3, ///< a worksheet could not hold every record; the count is on stderr
 };
 
+class TDMKV;
+
+/// `report --layout todo`: writes the to-do list of @p dm in the order named by @p order (empty
+/// for the list's order at start) as the PDF file @p output. Throws std::invalid_argument for an
+/// order it does not know. The program registers it: the to-do list is built on this library.
+using TodoListWriter = std::function<int(TDMKV &dm, const QString &order, const QString &output)>;
+void setTodoListWriter(TodoListWriter writer);
+
 /// True when @p command is one the command line runs ("export", "report").
 bool isCommandLineCommand(const QString &command);
 
@@ -34,6 +42,7 @@ QString commandLineUsage();
 ///                     [--from DATE] [--to DATE]
 ///     kestrova report [--layout full|group] [--order date|client|job] --output FILE.pdf
 ///                     [--client NAME] [--job NAME] [--from DATE] [--to DATE]
+///     kestrova report --layout todo [--order ORDER] --output FILE.pdf
 int runCommandLine(const QStringList &args, QTextStream &out, QTextStream &err,
                    const std::function<QString()> &dataFolder = {});
 

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMetaProperty>
+#include <QMouseEvent>
 #include <QTimeEdit>
 
 namespace kv {
@@ -305,7 +306,7 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
 {
     // The base hands an open editor's value to the (still current) record first.
     QTableView::currentChanged(current, previous);
-    if (m_following || !m_model || !current.isValid())
+    if (m_following || !m_model || !current.isValid() || m_model->isSyncing())
         return;
     if (current.row() != previous.row() && current.row() != m_model->currentRow()) {
         const bool moved = runAction([&] { m_model->moveTableTo(current.row()); });
@@ -362,6 +363,37 @@ void DBGrid::focusOutEvent(QFocusEvent *event)
     StoreTable *t = table();
     if (t && t->state() == StoreTable::State::Insert && !t->isModified())
         runAction([&] { t->cancel(); });
+}
+
+void DBGrid::mousePressEvent(QMouseEvent *event)
+{
+    // A press on a check box is taken by the cell's delegate before the view moves to the
+    // cell, so a click on another record's check box would change nothing: move there first.
+    m_swallowRelease = false;
+    if (event->button() == Qt::LeftButton) {
+        const QModelIndex at = indexAt(event->position().toPoint());
+        if (at.isValid() && at != currentIndex() && (at.flags() & Qt::ItemIsUserCheckable)) {
+            setCurrentIndex(at);
+            // Moving posted a pending record and the rows are about to be read again: the box
+            // under the mouse may soon belong to another record, so this click only moves.
+            if (m_model && m_model->isReloadPending()) {
+                m_swallowRelease = true;
+                event->accept();
+                return;
+            }
+        }
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void DBGrid::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_swallowRelease) {
+        m_swallowRelease = false;
+        event->accept();
+        return;
+    }
+    QTableView::mouseReleaseEvent(event);
 }
 
 void DBGrid::mouseDoubleClickEvent(QMouseEvent *event)

@@ -25,6 +25,8 @@
 //   * m_rowOfId maps the row ids of the cached pages to view rows, nothing else.
 #include "DBGridModel.h"
 
+#include <QScopedValueRollback>
+
 #include "DateTime.h"
 #include "Services.h"
 
@@ -587,6 +589,9 @@ void DBGridModel::syncCurrent()
 {
     if (m_dirty || !m_table)
         return;
+    // Dropping the row of a posted record moves the view's current row; the table's cursor must
+    // not follow it there (it is on the posted record already).
+    const QScopedValueRollback<bool> syncing(m_syncing, true);
     if (!m_table->isActive()) {
         setCurrentRow(-1);
         return;

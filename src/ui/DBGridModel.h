@@ -68,6 +68,11 @@ public:
     /// Row of the table's current record (or of the record being inserted); -1 when the view
     /// is empty.
     int currentRow() const { return m_currentRow; }
+    /// The model is following the table's cursor (adding or dropping the row of a record being
+    /// inserted): a current row the view reports meanwhile is none the user chose.
+    bool isSyncing() const { return m_syncing; }
+    /// The view changed and its rows are read again once the event loop runs.
+    bool isReloadPending() const { return m_dirty; }
     /// Whether the row count is the size of the whole view (with a filter it may still grow).
     bool rowCountKnown() const { return m_countKnown; }
     /// Moves the table to the record of `row` (ending a pending edit as every move does).
@@ -153,6 +158,7 @@ private:
     int m_currentRow = -1;
     int m_insertRow = -1; ///< model row of the record being inserted, -1 when none
     bool m_dirty = false;
+    bool m_syncing = false;
     bool m_reloadQueued = false;
 
     mutable std::map<int, Page> m_pages;

@@ -1,0 +1,70 @@
+// Runs of the to-do report.
+#include "TodoReport.h"
+
+#include "KVDM.h"
+#include "TodoOrders.h"
+#include "UqrToDoList.h"
+
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <stdexcept>
+
+namespace kv {
+
+TodoReports::TodoReports(TDMKV &dm, TfqrToDoList *report) : m_dm(dm)
+{
+    if (!report) {
+        m_own = std::make_unique<TfqrToDoList>(dm.TBTodo);
+        report = m_own.get();
+    }
+    m_report = report;
+}
+
+TodoReports::~TodoReports() = default;
+
+void TodoReports::prepare()
+{
+    m_report->qrlOrder->setText(todoListSubtitle(m_dm.TBTodo->indexName()));
+}
+
+int TodoReports::print(QPrinter &printer)
+{
+    prepare();
+    return m_report->QRep.print(printer);
+}
+
+int TodoReports::exportPdf(const QString &fileName)
+{
+    prepare();
+    return m_report->QRep.exportPdf(fileName);
+}
+
+bool TodoReports::canPrintOn(const QPrinter &printer)
+{
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        return !printer.outputFileName().isEmpty();
+    return !printer.printerName().isEmpty() && !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+QPrinter &TodoReports::printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+int writeTodoListPdf(TDMKV &dm, const QString &order, const QString &fileName)
+{
+    QString index = order.isEmpty() ? todoOrders().front().index : QString();
+    for (const TodoOrder &o : todoOrders())
+        if (o.option == order)
+            index = o.index;
+    if (index.isEmpty())
+        throw std::invalid_argument("unknown order");
+    dm.TBTodo->setIndexName(index);
+    dm.TBTodo->first();
+    TodoReports reports(dm);
+    return reports.exportPdf(fileName);
+}
+
+} // namespace kv

@@ -1,0 +1,209 @@
+// TfToDoTask: the task editor of the to-do list.
+#include "UToDoTask.h"
+
+#include "Services.h"
+#include "TableStateLabel.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QShortcut>
+#include <QStyle>
+#include <QTextBlock>
+#include <QToolButton>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+namespace kv {
+
+TfToDoTask *fToDoTask = nullptr;
+
+namespace {
+
+constexpr int kWidth = 228;
+constexpr int kHeight = 209;
+constexpr int kMemoWidth = 218;
+constexpr int kMemoHeight = 133;
+
+QToolButton *toolButton(QWidget *parent, const char *name, const QString &hint,
+                        QStyle::StandardPixmap icon)
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(hint);
+    b->setAccessibleName(hint);
+    b->setIcon(parent->style()->standardIcon(icon));
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+} // namespace
+
+void limitMemoLength(QPlainTextEdit *memo, int maxLength)
+{
+    QObject::connect(memo, &QPlainTextEdit::textChanged, memo, [memo, maxLength] {
+        const QString text = memo->toPlainText();
+        if (text.size() <= maxLength)
+            return;
+        // The characters that do not fit are the ones just typed or pasted, before the caret.
+        QTextCursor cursor = memo->textCursor();
+        const int excess = int(text.size()) - maxLength;
+        const int end = cursor.position();
+        const int start = std::max(0, end - excess);
+        QString kept = text;
+        kept.remove(start, end - start);
+        if (kept.size() > maxLength)
+            kept.truncate(maxLength);
+        QSignalBlocker block(memo);
+        memo->setPlainText(kept);
+        cursor = memo->textCursor();
+        cursor.setPosition(std::min<int>(start, int(kept.size())));
+        memo->setTextCursor(cursor);
+        // A bound memo hands the text to its field on textChanged: tell it once, with the text
+        // kept.
+        block.unblock();
+        emit memo->textChanged();
+    });
+}
+
+TfToDoTask::TfToDoTask(StoreTable *todo, QWidget *parent) : QDialog(parent), m_todo(todo)
+{
+    setObjectName(QStringLiteral("fToDoTask"));
+    setWindowTitle(tr("Kestrova - ToDo Task"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(kWidth, kHeight);
+    setProperty("helpContext", kHelpContext);
+
+    meTask = new QPlainTextEdit(this);
+    meTask->setObjectName(QStringLiteral("meTask"));
+    meTask->setAccessibleName(tr("ToDo Task"));
+    meTask->setFixedSize(kMemoWidth, kMemoHeight);
+    meTask->setFrameShape(QFrame::Box);
+    meTask->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    QPalette tip = meTask->palette();
+    tip.setColor(QPalette::Base, QToolTip::palette().color(QPalette::ToolTipBase));
+    tip.setColor(QPalette::Text, QToolTip::palette().color(QPalette::ToolTipText));
+    meTask->setPalette(tip);
+    limitMemoLength(meTask, kMaxTaskLength);
+
+    lCaption = new QLabel(tr("ToDo Task"), this);
+    lCaption->setObjectName(QStringLiteral("lCaption"));
+    QFont small = lCaption->font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    lCaption->setFont(small);
+
+    tbbPost = toolButton(this, "tbbPost", tr("Accept"), QStyle::SP_DialogApplyButton);
+    tbbCancel = toolButton(this, "tbbCancel", tr("Reject"), QStyle::SP_DialogCancelButton);
+    tbbClose = toolButton(this, "tbbClose", tr("Exit"), QStyle::SP_DialogCloseButton);
+    tbbClose->setText(tr("Exit"));
+    tbbClose->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    connect(tbbPost, &QToolButton::clicked, this, &TfToDoTask::tbbPostClick);
+    connect(tbbCancel, &QToolButton::clicked, this, &TfToDoTask::tbbCancelClick);
+    connect(tbbClose, &QToolButton::clicked, this, &TfToDoTask::tbbCloseClick);
+
+    StatusBar1 = new QLabel(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+    auto *tools = new QHBoxLayout;
+    tools->addWidget(tbbPost);
+    tools->addWidget(tbbCancel);
+    tools->addStretch();
+    tools->addWidget(tbbClose);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(5, 5, 5, 2);
+    layout->setSpacing(2);
+    layout->addWidget(meTask);
+    layout->addWidget(lCaption);
+    layout->addLayout(tools);
+    layout->addWidget(StatusBar1);
+
+    auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this,
+            [] { runAction([] { Services::instance().help().showContext(kHelpContext); }); });
+    if (todo)
+        connect(todo, &StoreTable::stateChanged, this, &TfToDoTask::showState);
+    showState();
+}
+
+QString TfToDoTask::stateWord(StoreTable::State state)
+{
+    if (state == StoreTable::State::Browse)
+        return tr("View");
+    return TableStateLabel::stateText(state);
+}
+
+void TfToDoTask::showState()
+{
+    StatusBar1->setText(m_todo ? stateWord(m_todo->state())
+                               : stateWord(StoreTable::State::Inactive));
+}
+
+void TfToDoTask::loadMemo()
+{
+    meTask->clear();
+    if (m_todo && m_todo->isActive() && !m_todo->isEmpty())
+        meTask->setPlainText(m_todo->fieldByName(QStringLiteral("Task")).asString());
+    meTask->moveCursor(QTextCursor::Start);
+}
+
+void TfToDoTask::FormActivate()
+{
+    runAction([&] {
+        loadMemo();
+        showState();
+    });
+}
+
+void TfToDoTask::tbbPostClick()
+{
+    runAction([&] {
+        if (!m_todo)
+            return;
+        const StoreTable::State s = m_todo->state();
+        // Only a task already being edited takes the text; the list's Accept posts it.
+        if (s != StoreTable::State::Edit && s != StoreTable::State::Insert)
+            return;
+        Field &task = m_todo->fieldByName(QStringLiteral("Task"));
+        const QString text = meTask->toPlainText();
+        if (text.isEmpty())
+            task.clear();
+        else
+            task.setAsString(text);
+    });
+}
+
+void TfToDoTask::tbbCancelClick()
+{
+    runAction([&] { loadMemo(); });
+}
+
+void TfToDoTask::tbbCloseClick()
+{
+    runAction([&] { close(); });
+}
+
+void TfToDoTask::FormClose()
+{
+    meTask->clear();
+}
+
+void TfToDoTask::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+    // The window is modal: it becomes active when it is shown.
+    FormActivate();
+}
+
+void TfToDoTask::done(int result)
+{
+    FormClose();
+    QDialog::done(result);
+}
+
+} // namespace kv
