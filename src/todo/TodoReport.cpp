@@ -6,7 +6,6 @@
 #include "UqrToDoList.h"
 
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <stdexcept>
 
 namespace kv {
@@ -27,30 +26,16 @@ void TodoReports::prepare()
     m_report->qrlOrder->setText(todoListSubtitle(m_dm.TBTodo->indexName()));
 }
 
-int TodoReports::print(QPrinter &printer)
+int TodoReports::print(QWidget *parent)
 {
     prepare();
-    return m_report->QRep.print(printer);
+    return m_printer.print(m_report->QRep, parent);
 }
 
 int TodoReports::exportPdf(const QString &fileName)
 {
     prepare();
     return m_report->QRep.exportPdf(fileName);
-}
-
-bool TodoReports::canPrintOn(const QPrinter &printer)
-{
-    if (printer.outputFormat() == QPrinter::PdfFormat)
-        return !printer.outputFileName().isEmpty();
-    return !printer.printerName().isEmpty() && !QPrinterInfo::availablePrinterNames().isEmpty();
-}
-
-QPrinter &TodoReports::printer()
-{
-    if (!m_printer)
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return *m_printer;
 }
 
 int writeTodoListPdf(TDMKV &dm, const QString &order, const QString &fileName)

@@ -3,6 +3,8 @@
 // command line and tests use them too.
 #pragma once
 
+#include "ReportPrinter.h"
+
 #include <QString>
 #include <memory>
 
@@ -32,23 +34,21 @@ public:
 
     /// Sets the subtitle by the active index of TBTodo.
     void prepare();
-    /// Prints the list on @p printer; returns the page count.
-    int print(QPrinter &printer);
+    /// Prints the list on the printer kept for the run; with no printer installed, says so and
+    /// offers the set-up dialog with its PDF printer. Returns the page count (0 when the user
+    /// declined).
+    int print(QWidget *parent = nullptr);
     /// Writes the list as a PDF file (command line, tests); returns the page count.
     int exportPdf(const QString &fileName);
 
-    /// Whether @p printer leads anywhere: an installed printer, or a PDF file named in the
-    /// printer set-up.
-    static bool canPrintOn(const QPrinter &printer);
-
-    /// The printer kept for the run (made on first use).
-    QPrinter &printer();
+    /// The printer kept for the run, with its set-up dialog (sbPrnSetupClick).
+    ReportPrinter &reportPrinter() { return m_printer; }
 
 private:
     TDMKV &m_dm;
     std::unique_ptr<TfqrToDoList> m_own;
     TfqrToDoList *m_report;
-    std::unique_ptr<QPrinter> m_printer;
+    ReportPrinter m_printer;
 };
 
 /// `kestrova report --layout todo`: the to-do list of @p dm in the order named by @p order (one

@@ -44,9 +44,6 @@ const QColor kGreen(0, 128, 0);
 const QString kDeleteText = QStringLiteral("Kestrova: Delete this record?");
 const QString kDeleteAllText = QStringLiteral(
     "Kestrova: This will delete all records\r\nin the current To Do List view.\r\nAre you sure?");
-const QString kNoPrinterText = QStringLiteral(
-    "Kestrova: No printer is installed.\r\nOpen the Printer Setup to print the list to a "
-    "file instead?");
 
 QToolButton *toolButton(QWidget *parent, const char *name, const QString &hint,
                         QStyle::StandardPixmap icon, const QString &caption = QString())
@@ -616,23 +613,14 @@ void TfTodo::tbbClearFilterClick()
 
 void TfTodo::sbPrnSetupClick()
 {
-    runAction([&] { TimeLogReports::printerSetup(m_reports->printer(), this); });
+    runAction([&] { m_reports->reportPrinter().setup(this); });
 }
 
 void TfTodo::sbPrintClick()
 {
     runAction([&] {
-        QPrinter &printer = m_reports->printer();
-        // Without a printer there is nothing to print on: say so and offer the set-up dialog,
-        // whose "Print to File" writes the list to a PDF file.
-        if (!TodoReports::canPrintOn(printer)) {
-            if (!Services::instance().messages().confirm(kNoPrinterText, kHelpContext))
-                return;
-            if (!TimeLogReports::printerSetup(printer, this) || !TodoReports::canPrintOn(printer))
-                return;
-        }
         grTodo->commitEditor();
-        m_reports->print(printer);
+        m_reports->print(this);
     });
 }
 

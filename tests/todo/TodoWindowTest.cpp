@@ -471,19 +471,28 @@ TEST_F(TodoWindow, PrintWithoutAPrinterSaysSoAndPrintsTheOrdersSubtitleOnAChosen
     addThree();
     open();
     sortBy(u"PriorityDoneDateTime1"_s);
-    QPrinter &printer = win->reports().printer();
     // The test machine has no printer: the first print only says so, and "No" ends it.
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString());
+    ReportPrinter &printer = win->reports().reportPrinter();
+    printer.installedPrinters = [] { return QStringList(); };
+    const QString pdf = path(u"printed.pdf"_s);
+    int dialogs = 0;
+    printer.setupDialog = [&](QPrinter &p, QWidget *) {
+        ++dialogs;
+        EXPECT_EQ(p.outputFormat(), QPrinter::PdfFormat); // the set-up offers the PDF printer
+        p.setOutputFileName(pdf);
+        return true;
+    };
     services.messages->answerNext(MsgAnswer::No);
     click(win->sbPrint);
     ASSERT_EQ(services.messages->shown.size(), 1);
-    EXPECT_TRUE(services.messages->lastText().startsWith(u"Kestrova: No printer is installed."_s));
+    EXPECT_EQ(services.messages->lastText(), ReportPrinter::noPrinterText());
     EXPECT_EQ(services.messages->shown.last().buttons, MsgButtons::YesNo);
-    const QString pdf = path(u"printed.pdf"_s);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_FALSE(QFile::exists(pdf));
+    // "Yes" opens the set-up on its PDF printer, and the list is printed to the chosen file.
+    services.messages->answerNext(MsgAnswer::Yes);
     click(win->sbPrint);
+    EXPECT_EQ(dialogs, 1);
     const QStringList pages = pdfPages(pdf);
     ASSERT_EQ(pages.size(), 1);
     EXPECT_TRUE(pages[0].simplified().contains(u"(Ordered by Priority, Done Date/Time)"_s));
