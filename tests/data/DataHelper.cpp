@@ -5,21 +5,15 @@
 //       reaches the time log, until killed
 #include "KVDM.h"
 
+#include "HelperOutput.h"
+
 #include <QCoreApplication>
 #include <cstdio>
 #include <unistd.h>
 
 using namespace kv;
 
-namespace {
-
-void say(const QString &line)
-{
-    std::fputs(qPrintable(line + u'\n'), stdout);
-    std::fflush(stdout);
-}
-
-} // namespace
+using kv::test::say;
 
 int main(int argc, char **argv)
 {

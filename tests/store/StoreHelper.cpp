@@ -8,21 +8,15 @@
 //                                    print "writing", then hold it until killed
 #include "TestTables.h"
 
+#include "HelperOutput.h"
+
 #include <QCoreApplication>
 #include <cstdio>
 #include <unistd.h>
 
 using namespace kv;
 
-namespace {
-
-void say(const QString &line)
-{
-    std::fputs(qPrintable(line + u'\n'), stdout);
-    std::fflush(stdout);
-}
-
-} // namespace
+using kv::test::say;
 
 int main(int argc, char **argv)
 {
