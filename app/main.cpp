@@ -2,12 +2,14 @@
 #include "Main.h"
 #include "Application.h"
 #include "CommandLine.h"
+#include "ImportCommand.h"
 #include "KVDM.h"
 #include "Services.h"
 #include "Startup.h"
 #include "TodoReport.h"
 #include "UAbout.h"
 #include "UCliEditpas.h"
+#include "UConvert.h"
 #include "UCust.h"
 #include "UInOut.h"
 #include "UJob.h"
@@ -28,6 +30,9 @@ int main(int argc, char **argv)
         kv::setTodoListWriter(&kv::writeTodoListPdf);
         return kv::commandLineMain(argc, argv);
     }
+    // `kestrova import-v1 --from FOLDER` copies the data of version 1.1 without a window.
+    if (argc > 1 && kv::isImportCommand(QString::fromLocal8Bit(argv[1])))
+        return kv::importCommandMain(argc, argv);
 
     // 1. The application with its title and help file.
     kv::Application app(argc, argv);
@@ -55,6 +60,8 @@ int main(int argc, char **argv)
         FMain->showTodoList = &ShowTodoList;
         FMain->showQuickAdd = &ShowQuickTodo;
     };
+    // 5. The conversion window, created for the showing and destroyed after.
+    startup.runConversion = [] { return kv::TfConvert::run(); };
     // 12. The quick-start window, created for the showing and destroyed after.
     startup.showQuickStart = [](bool tutorialShow) { kv::TfQuickStart::run(tutorialShow); };
     try {

@@ -58,8 +58,9 @@ void Startup::run()
 
 void Startup::CheckConvert()
 {
-    if (settings::legacyEngineInstalled() && runConversion)
-        runConversion();
+    if (settings::legacyEngineInstalled() && runConversion && !runConversion())
+        return;           // the conversion stopped with an error: it is offered again next time
+    DMKV->TBDef->first(); // the conversion refreshed the table
     DMKV->TBDef->edit();
     DMKV->TBDefDataConverted->setAsBoolean(false);
     DMKV->TBDef->post();

@@ -99,12 +99,16 @@ TEST_F(StartupTest, ConversionCheckRunsOnceAndOnlyWithTheLegacyEngine)
     DMKV->TBDef->post();
 
     int conversions = 0;
+    bool conversionFails = false;
     auto startWithConversion = [&] {
         delete FMain;
         FMain = nullptr;
         delete DMKV;
         Startup s;
-        s.runConversion = [&] { ++conversions; };
+        s.runConversion = [&] {
+            ++conversions;
+            return !conversionFails;
+        };
         s.run();
     };
     // No legacy engine: no window, but the flag is cleared.
@@ -121,10 +125,17 @@ TEST_F(StartupTest, ConversionCheckRunsOnceAndOnlyWithTheLegacyEngine)
     QFile legacy(m_configDir + QStringLiteral("/legacy-engine.ini"));
     ASSERT_TRUE(legacy.open(QIODevice::WriteOnly));
     legacy.close();
+    // A conversion that fails keeps the flag: the next start offers it again.
+    conversionFails = true;
     startWithConversion();
     EXPECT_EQ(conversions, 1);
+    DMKV->TBDef->first();
+    EXPECT_TRUE(DMKV->TBDefDataConverted->asBoolean());
+    conversionFails = false;
     startWithConversion();
-    EXPECT_EQ(conversions, 1);
+    EXPECT_EQ(conversions, 2);
+    startWithConversion();
+    EXPECT_EQ(conversions, 2);
 }
 
 TEST_F(StartupTest, EarlierTimeLogMovesIntoTheEmptyCurrentOne)
