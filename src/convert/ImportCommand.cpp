@@ -61,9 +61,12 @@ QString parse(const QStringList &args, bool &help)
     return from;
 }
 
-void summarize(const LegacyConversion &conversion, QTextStream &out)
+/// A line per table; after a failure only for the tables the conversion got to.
+void summarize(const LegacyConversion &conversion, QTextStream &out, bool completed)
 {
     for (const ConvertedTable &t : conversion.tables()) {
+        if (!completed && !t.found)
+            continue;
         out << t.what << QStringLiteral(": ");
         if (!t.found)
             out << QStringLiteral("no %1").arg(t.tableName);
@@ -144,10 +147,10 @@ int runImportCommand(const QStringList &args, QTextStream &out, QTextStream &err
                             LegacyConversion::kClientTable, LegacyConversion::kTimeLogTable,
                             LegacyConversion::kJobTable);
         }
-        summarize(*conversion, out);
+        summarize(*conversion, out, true);
     } catch (const std::exception &e) {
         if (conversion)
-            summarize(*conversion, out);
+            summarize(*conversion, out, false);
         err << kProgram << QStringLiteral(": ") << QString::fromUtf8(e.what()) << u'\n';
         rc = kImportFailed;
     }

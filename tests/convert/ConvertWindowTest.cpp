@@ -323,6 +323,7 @@ TEST_F(ImportCommandTest, BadInputExitsOneNamingTheFileAndKeepsWhatCameBefore)
                    m_legacy + QStringLiteral("/x")}),
               kImportFailed);
     EXPECT_TRUE(m_err.contains(QStringLiteral("the folder does not exist"))) << m_err.toStdString();
+    EXPECT_TRUE(m_out.isEmpty()) << m_out.toStdString();
 
     const QString empty = m_dir.path() + QStringLiteral("/empty");
     QDir().mkpath(empty);
