@@ -125,6 +125,9 @@ int runImportCommand(const QStringList &args, QTextStream &out, QTextStream &err
     int rc = kImportFailed;
     std::unique_ptr<LegacyConversion> conversion;
     try {
+        // The version-1.1 folder first: a wrong --from leaves the data folder untouched.
+        const LegacyDatabase source(from);
+        source.checkReadable();
         QString folder;
         if (dataFolder) {
             folder = dataFolder();
@@ -137,7 +140,7 @@ int runImportCommand(const QStringList &args, QTextStream &out, QTextStream &err
             throw LegacyError(QDir::toNativeSeparators(folder),
                               QStringLiteral("the data folder does not exist"));
         TDMKV dm([folder] { return folder; });
-        conversion = std::make_unique<LegacyConversion>(dm, LegacyDatabase(from));
+        conversion = std::make_unique<LegacyConversion>(dm, source);
         if (conversion->run()) {
             rc = kImportOk;
         } else {

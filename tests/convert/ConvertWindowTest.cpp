@@ -324,6 +324,19 @@ TEST_F(ImportCommandTest, BadInputExitsOneNamingTheFileAndKeepsWhatCameBefore)
               kImportFailed);
     EXPECT_TRUE(m_err.contains(QStringLiteral("the folder does not exist"))) << m_err.toStdString();
     EXPECT_TRUE(m_out.isEmpty()) << m_out.toStdString();
+    // The data folder is not even asked for.
+    bool asked = false;
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    EXPECT_EQ(runImportCommand({QStringLiteral("import-v1"), QStringLiteral("--from"),
+                                m_legacy + QStringLiteral("/x")},
+                               o, e,
+                               [&] {
+                                   asked = true;
+                                   return m_folder;
+                               }),
+              kImportFailed);
+    EXPECT_FALSE(asked);
 
     const QString empty = m_dir.path() + QStringLiteral("/empty");
     QDir().mkpath(empty);
