@@ -1,5 +1,6 @@
 // EmptyPrompt: the shared frame of the empty-list prompts.
 #include "EmptyPrompt.h"
+#include "WindowBorder.h"
 
 #include "FormFont.h"
 
@@ -12,7 +13,7 @@
 namespace kv {
 
 EmptyPrompt::EmptyPrompt(const QString &caption, const QString &text, QWidget *parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : QDialog(parent, look::windowFlags(look::Border::ToolNoButtons))
 {
     setWindowTitle(caption);
     setFixedSize(kWidth, kHeight);

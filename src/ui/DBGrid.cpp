@@ -1,6 +1,7 @@
 // DBGrid: the data grid, its cell editors and the way it follows and moves the table's cursor.
 #include "DBGrid.h"
 
+#include "FormatSettings.h"
 #include "Services.h"
 
 #include <QApplication>
@@ -201,23 +202,39 @@ void DBGrid::applyDisplayWidths()
 {
     if (!m_model)
         return;
-    const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const QFontMetrics fm = fontMetrics();
+    const int digit = fm.horizontalAdvance(QLatin1Char('0'));
+    // A date column holds the locale's widest short date ("28 Sept 2028" in some), which a
+    // width in digits does not measure.
+    int dateWidth = 0;
+    for (const QString &sample : FormatSettings::instance().shortDateSamples())
+        dateWidth = std::max(dateWidth, fm.horizontalAdvance(sample) + kCellPadding);
     std::vector<int> widths;
+    std::vector<bool> dates;
     int total = 0;
+    int fixed = 0;
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const Field *f = m_model->fieldAt(c);
         int chars = f->displayWidth();
         if (chars <= 0)
             chars = f->dataType() == FieldType::String ? std::min(f->size(), 30) : 10;
-        widths.push_back(chars * digit + kCellPadding);
+        const bool date = f->dataType() == FieldType::Date;
+        widths.push_back(date ? std::max(dateWidth, chars * digit + kCellPadding)
+                              : chars * digit + kCellPadding);
+        dates.push_back(date);
         total += widths.back();
+        if (date)
+            fixed += widths.back();
     }
     // Fonts wider than the one the widths were chosen for would push the last columns out of
-    // sight: shrink every column alike so that all of them show.
+    // sight: shrink the other columns alike so that all of them show; dates keep their width.
     const int room = viewport()->width() - 2;
-    const double scale = fitToWidth && total > room && room > 0 ? double(room) / total : 1.0;
+    const double scale = fitToWidth && total > room && room > fixed && total > fixed
+                             ? double(room - fixed) / (total - fixed)
+                             : 1.0;
     for (size_t c = 0; c < widths.size(); ++c)
-        setColumnWidth(int(c), std::max(kCellPadding * 2, int(widths[c] * scale)));
+        setColumnWidth(int(c),
+                       dates[c] ? widths[c] : std::max(kCellPadding * 2, int(widths[c] * scale)));
 }
 
 Field *DBGrid::selectedField() const
@@ -330,7 +347,9 @@ void DBGrid::keyPressEvent(QKeyEvent *event)
             runAction([&] {
                 if (t->isEmpty())
                     return;
-                if (confirmDelete && !Services::instance().messages().confirm(tr("Delete record?")))
+                // A destructive confirmation: a warning whose default button is No.
+                if (confirmDelete &&
+                    !Services::instance().messages().warnYesNo(tr("Delete record?")))
                     return;
                 t->deleteRecord();
             });
@@ -346,6 +365,32 @@ void DBGrid::keyPressEvent(QKeyEvent *event)
         }
     }
     QTableView::keyPressEvent(event);
+}
+
+void DBGrid::showEvent(QShowEvent *event)
+{
+    QTableView::showEvent(event);
+    // The grid knows its width once its window is laid out.
+    if (fitToWidth && !m_widthsFitted) {
+        m_widthsFitted = true;
+        applyDisplayWidths();
+    }
+}
+
+bool DBGrid::focusNextPrevChild(bool next)
+{
+    // Tab moves between the cells of a row; from the last cell (Shift+Tab: from the first) it
+    // leaves the grid for the window's next control, so the keyboard reaches the buttons beside
+    // it.
+    if (tabKeyNavigation() && m_model && state() != QAbstractItemView::EditingState) {
+        const QModelIndex current = currentIndex();
+        const bool atEdge =
+            !current.isValid() ||
+            (next ? current.column() >= m_model->columnCount() - 1 : current.column() <= 0);
+        if (atEdge)
+            return QWidget::focusNextPrevChild(next);
+    }
+    return QTableView::focusNextPrevChild(next);
 }
 
 void DBGrid::focusOutEvent(QFocusEvent *event)

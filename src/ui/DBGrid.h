@@ -106,6 +106,8 @@ protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
+    void showEvent(QShowEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
@@ -118,6 +120,7 @@ private:
     bool m_following = false;
     qint64 m_rowId = -1; ///< the record of the last row change
     bool m_rowInserting = false;
+    bool m_widthsFitted = false; ///< the first showing fitted the widths to the grid's width
 };
 
 } // namespace kv

@@ -1,6 +1,8 @@
 // FilterDialog: a field list on the left, the criterion of the chosen field on the right.
 #include "FilterDialog.h"
 
+#include "WindowBorder.h"
+
 #include "Services.h"
 
 #include <QCheckBox>
@@ -30,7 +32,7 @@ QRadioButton *radio(const QString &name, const QString &text, QWidget *parent)
 
 FilterDialog::FilterDialog(QWidget *parent) : QDialog(parent)
 {
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    look::setBorder(this, look::Border::FixedCloseBox);
     auto *fieldsLabel = new QLabel(tr("&Fields:"), this);
     lbFields = new QListWidget(this);
     lbFields->setObjectName(QStringLiteral("lbFields"));
