@@ -632,6 +632,8 @@ void TFInOut::showEvent(QShowEvent *event)
         m_widthsFitted = true;
         GRInout->applyDisplayWidths();
     }
+    // The keyboard starts in the grid; Tab leads from there to the toolbar.
+    GRInout->setFocus();
     FormShow();
 }
 

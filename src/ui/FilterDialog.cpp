@@ -38,6 +38,7 @@ FilterDialog::FilterDialog(QWidget *parent) : QDialog(parent)
     lbFields->setObjectName(QStringLiteral("lbFields"));
     lbFields->setMinimumWidth(130);
     fieldsLabel->setBuddy(lbFields);
+    lbFields->setAccessibleName(tr("Fields:"));
 
     auto *matchBox = new QGroupBox(tr("Match"), this);
     rbStart = radio(QStringLiteral("rbStart"), tr("At the &start of the field"), matchBox);
