@@ -169,7 +169,24 @@ void DBGrid::setTable(StoreTable *table, bool autoEdit)
 {
     DBGridModel *old = m_model;
     m_model = new DBGridModel(table, autoEdit, this);
+    // Rows coming and going (a posted record taking the place of the new row) move the view's
+    // current index; that is no move of the user's and must not move the table. Connected
+    // before the view's own handlers, so the hold covers them.
+    auto hold = [this] { ++m_structureChanging; };
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeInserted, this, hold);
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, hold);
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, hold);
+    connect(m_model, &QAbstractItemModel::layoutAboutToBeChanged, this, hold);
     setModel(m_model);
+    auto release = [this] {
+        m_structureChanging = std::max(0, m_structureChanging - 1);
+        if (m_structureChanging == 0 && m_model)
+            followModel(m_model->currentRow());
+    };
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, release);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, release);
+    connect(m_model, &QAbstractItemModel::modelReset, this, release);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, release);
     delete old;
     connect(m_model, &DBGridModel::currentRowChanged, this, &DBGrid::followModel);
     if (table) {
@@ -322,7 +339,7 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
 {
     // The base hands an open editor's value to the (still current) record first.
     QTableView::currentChanged(current, previous);
-    if (m_following || !m_model || !current.isValid())
+    if (m_following || m_structureChanging > 0 || !m_model || !current.isValid())
         return;
     if (current.row() != previous.row() && current.row() != m_model->currentRow()) {
         const bool moved = runAction([&] { m_model->moveTableTo(current.row()); });

@@ -120,6 +120,7 @@ private:
     bool m_following = false;
     qint64 m_rowId = -1; ///< the record of the last row change
     bool m_rowInserting = false;
+    int m_structureChanging = 0; ///< rows are being inserted, removed or reset
     bool m_widthsFitted = false; ///< the first showing fitted the widths to the grid's width
 };
 
