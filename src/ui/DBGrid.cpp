@@ -1,6 +1,8 @@
 // DBGrid: the data grid, its cell editors and the way it follows and moves the table's cursor.
 #include "DBGrid.h"
 
+#include "DBGridAccessible.h"
+
 #include "FormatSettings.h"
 #include "Services.h"
 
@@ -134,6 +136,8 @@ void DBGridDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelI
 
 DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_delegate(new DBGridDelegate(this))
 {
+    // Assistive technology sees the rows on screen, not the whole table.
+    DBGridAccessible::installFactory();
     setItemDelegate(m_delegate);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);

@@ -18,6 +18,7 @@
 #include "ULogTask.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -887,6 +888,45 @@ TEST_F(TimeLogWindowTest, TheDateColumnHoldsTheLocalesWidestShortDate)
         EXPECT_GT(win->GRInout->columnWidth(column), fm.horizontalAdvance(sample))
             << sample.toStdString();
     formats.shortDateFormat = before;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TimeLogWindowTest, AssistiveTechnologySeesTheRowsOnScreenAndTheRecordCount)
+{
+    constexpr int kRecords = 60;
+    for (int i = 0; i < kRecords; ++i)
+        add(QDate(2026, 1, 1).addDays(i), u"Acme"_s, u"Design"_s, QTime(9, 0), QTime(10, 0));
+    dm->TBInout->first();
+    open();
+    DBGrid *grid = win->GRInout;
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(grid);
+    ASSERT_TRUE(iface);
+    EXPECT_EQ(iface->role(), QAccessible::Table);
+    EXPECT_EQ(iface->text(QAccessible::Name), u"Time Log"_s);
+    EXPECT_TRUE(iface->text(QAccessible::Description).contains(QString::number(kRecords)));
+    const int columns = grid->model()->columnCount();
+    const int shown = iface->childCount() / columns;
+    EXPECT_GT(shown, 0);
+    EXPECT_LT(shown, kRecords) << "only the rows on screen, not the whole log";
+    EXPECT_EQ(iface->childCount() % columns, 0);
+
+    auto firstDate = [&] {
+        QAccessibleInterface *cell = iface->child(0);
+        return cell ? cell->text(QAccessible::Name) : QString();
+    };
+    const QString top = firstDate();
+    EXPECT_EQ(top, grid->model()->index(0, 0).data().toString());
+    EXPECT_EQ(iface->indexOfChild(iface->child(columns + 1)), columns + 1);
+    EXPECT_EQ(iface->child(0)->parent(), iface);
+
+    grid->scrollToBottom();
+    QCoreApplication::processEvents();
+    const QString bottom = firstDate();
+    EXPECT_NE(bottom, top) << "the cells follow the scrolled rows";
+    EXPECT_EQ(bottom, grid->model()->index(grid->rowAt(0), 0).data().toString());
 }
 
 } // namespace
