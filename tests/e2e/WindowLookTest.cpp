@@ -28,6 +28,7 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -130,6 +131,16 @@ TEST_F(WindowLookTest, TheShellWindows)
             look::accessibleName(FMain->findChild<QWidget *>(QLatin1String(image))).isEmpty())
             << image;
     shoot(FMain, "main");
+    // The lower pane, as "Change Client/Job Type" opens it: its captions are not cut.
+    FMain->ChangeClient1Click();
+    QCoreApplication::processEvents();
+    for (QLabel *caption : {FMain->lClient, FMain->lJobType}) {
+        const QWidget *pane = caption->parentWidget();
+        EXPECT_LE(caption->geometry().bottom(), pane->height() - 1)
+            << qPrintable(caption->text()) << " in a pane " << pane->height() << " high";
+        EXPECT_GE(caption->height(), caption->fontMetrics().height());
+    }
+    shoot(FMain, "main-lower");
 
     TAboutBox about;
     look(&about, {QStringLiteral("About Kestrova"), Qt::Dialog, kCloseOnly}, "about");
