@@ -2,6 +2,8 @@
 // re-applying the configuration to the main window.
 #include "USelDef.h"
 
+#include "WindowBorder.h"
+
 #include "BorderFrame.h"
 #include "DBCheckBox.h"
 #include "DBEdit.h"
@@ -53,8 +55,7 @@ QGroupBox *group(QWidget *parent, const char *name, const QString &title)
 } // namespace
 
 TFSelDef::TFSelDef(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint)
+    : QDialog(parent, look::windowFlags(look::Border::FixedCloseBox))
 {
     setObjectName(QStringLiteral("FSelDef"));
     setWindowTitle(tr("Kestrova Configuration"));
@@ -90,6 +91,8 @@ TFSelDef::TFSelDef(QWidget *parent)
         c->setFixedHeight(20);
     lookups->addRow(tr("Client:"), dblcClient);
     lookups->addRow(tr("Job Type:"), dblcJobCode);
+    dblcClient->setAccessibleName(tr("Client:"));
+    dblcJobCode->setAccessibleName(tr("Job Type:"));
     defaults->addLayout(lookups);
     RzDBCheckBox4 =
         check(gbDefaults, "RzDBCheckBox4", tr("Auto Log Time on Client Change ?"), "AutoLogClient");
@@ -143,6 +146,11 @@ TFSelDef::TFSelDef(QWidget *parent)
     auto *l2 = new QLabel(tr("Minimum initial billing increment in minutes."), gbFiles);
     l1->setWordWrap(true);
     l2->setWordWrap(true);
+    // The number boxes are named by their labels, not by the group around them.
+    l1->setBuddy(wwDBSpinEdit1);
+    l2->setBuddy(wwDBSpinEdit2);
+    wwDBSpinEdit1->setAccessibleName(l1->text());
+    wwDBSpinEdit2->setAccessibleName(l2->text());
     files->addWidget(wwDBSpinEdit1, 0, 0);
     files->addWidget(l1, 0, 1);
     files->addWidget(wwDBSpinEdit2, 1, 0);
@@ -164,8 +172,11 @@ TFSelDef::TFSelDef(QWidget *parent)
     RzDBCheckBox1 =
         check(gbPrint, "RzDBCheckBox1", tr("Print total hours on group print?"), "GroupTotal");
     print->addWidget(RzDBCheckBox1);
-    print->addWidget(new QLabel(tr("Custom Report Title:"), gbPrint));
+    auto *titleLabel = new QLabel(tr("Custom Report Title:"), gbPrint);
+    print->addWidget(titleLabel);
     RzDBEdit1 = named(new DBEdit(gbPrint), "RzDBEdit1");
+    titleLabel->setBuddy(RzDBEdit1);
+    RzDBEdit1->setAccessibleName(titleLabel->text());
     RzDBEdit1->setDataSource(ds, QStringLiteral("ReportTitle"));
     print->addWidget(RzDBEdit1);
     root->addWidget(gbPrint);

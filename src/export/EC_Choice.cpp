@@ -1,6 +1,8 @@
 // The export choice dialog: format list, view-or-file radio buttons and the format's icon.
 #include "EC_Choice.h"
 
+#include "WindowBorder.h"
+
 #include "EC_View.h"
 
 #include <QComboBox>
@@ -21,7 +23,7 @@ constexpr int kIconSize = 32;
 } // namespace
 
 TExportChoiceForm::TExportChoiceForm(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_group(new QGroupBox(this)),
+    : QDialog(parent, look::windowFlags(look::Border::FixedCloseBox)), m_group(new QGroupBox(this)),
       m_combo(new QComboBox(m_group)), m_view(new QRadioButton(m_group)),
       m_file(new QRadioButton(m_group)), m_image(new QLabel(m_group)), m_ok(new QPushButton(this)),
       m_cancel(new QPushButton(this))

@@ -5,6 +5,7 @@
 #include "EC_View.h"
 #include "EC_Writer.h"
 #include "Services.h"
+#include "Settings.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -187,14 +188,15 @@ bool TExportXComponent::RunExport()
                 const QString caption = exportTypeCaption(m_exportType);
                 const QString ext = exportTypeExtension(m_exportType);
                 QString name = Services::instance().fileDialogs().getSaveFileName(
-                    ownerWindow(), ExportText::saveDialogTitle(caption), QString(),
-                    ExportText::saveDialogFilter(caption, ext));
+                    ownerWindow(), ExportText::saveDialogTitle(caption),
+                    settings::saveDialogFolder(), ExportText::saveDialogFilter(caption, ext));
                 if (name.isEmpty()) {
                     cancelled = true;
                 } else {
                     if (QFileInfo(name).suffix().isEmpty())
                         name += QLatin1Char('.') + ext;
                     m_exportFile = name;
+                    settings::rememberSaveFolder(name);
                 }
             }
             if (!cancelled) {

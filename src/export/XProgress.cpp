@@ -1,6 +1,8 @@
 // The progress window of an export run.
 #include "XProgress.h"
 
+#include "WindowBorder.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -18,7 +20,7 @@ constexpr int kUpdatesPerRun = 25;
 
 TProgressForm::TProgressForm(const QString &caption, const QString &panelText,
                              const QString &countFormat, int total)
-    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint),
+    : QDialog(nullptr, look::windowFlags(look::Border::FixedCloseBox) | Qt::WindowStaysOnTopHint),
       m_bar(new QProgressBar(this)), m_panel(new QLabel(this)), m_countFormat(countFormat)
 {
     setObjectName(QStringLiteral("ProgressForm"));

@@ -1,5 +1,6 @@
 // EmptyPrompt: the shared frame of the empty-list prompts.
 #include "EmptyPrompt.h"
+#include "WindowBorder.h"
 
 #include "FormFont.h"
 
@@ -8,11 +9,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <algorithm>
 
 namespace kv {
 
 EmptyPrompt::EmptyPrompt(const QString &caption, const QString &text, QWidget *parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : QDialog(parent, look::windowFlags(look::Border::ToolNoButtons))
 {
     setWindowTitle(caption);
     setFixedSize(kWidth, kHeight);
@@ -29,7 +31,13 @@ EmptyPrompt::EmptyPrompt(const QString &caption, const QString &text, QWidget *p
     m_text = new QLabel(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), bevel);
     m_text->setObjectName(QStringLiteral("lText"));
     m_text->setTextFormat(Qt::PlainText);
-    m_text->setWordWrap(true);
+    // The text's own line breaks are kept; a face wider than the drawn one widens the prompt
+    // instead of breaking a line in two.
+    int widest = 0;
+    for (const QString &line : m_text->text().split(QLatin1Char('\n')))
+        widest = std::max(widest, m_text->fontMetrics().horizontalAdvance(line));
+    constexpr int kTextMargins = 4 + 4 + 6 + 4 + 2 * 2 + 4;
+    setFixedSize(std::max(kWidth, widest + kTextMargins), kHeight);
     inside->addWidget(m_text);
     root->addWidget(bevel, 1);
 }

@@ -1,122 +1,44 @@
-// ListTools: record-button glyphs drawn in code, tool buttons and their strip.
+// ListTools: the record buttons' theme icons, tool buttons and their strip.
 #include "ListTools.h"
+
+#include "WindowLook.h"
 
 #include <QBoxLayout>
 #include <QFrame>
 #include <QIcon>
-#include <QPainter>
-#include <QPainterPath>
-#include <QPixmap>
 #include <QToolButton>
 
 namespace kv::listtools {
 
-namespace {
-
-constexpr int kSize = 16;
-const QColor kNavyGlyph(0, 0, 128);
-const QColor kGreenGlyph(0, 128, 0);
-const QColor kRedGlyph(176, 0, 0);
-
-QPolygonF triangle(bool left, qreal x)
-{
-    if (left)
-        return QPolygonF({QPointF(x + 6, 3), QPointF(x + 6, 13), QPointF(x, 8)});
-    return QPolygonF({QPointF(x, 3), QPointF(x, 13), QPointF(x + 6, 8)});
-}
-
-void draw(QPainter &p, Glyph g)
-{
-    p.setRenderHint(QPainter::Antialiasing);
-    switch (g) {
-    case Glyph::First:
-        p.setPen(Qt::NoPen);
-        p.setBrush(kNavyGlyph);
-        p.drawRect(QRectF(3, 3, 2, 10));
-        p.drawPolygon(triangle(true, 6));
-        break;
-    case Glyph::Prior:
-        p.setPen(Qt::NoPen);
-        p.setBrush(kNavyGlyph);
-        p.drawPolygon(triangle(true, 5));
-        break;
-    case Glyph::Next:
-        p.setPen(Qt::NoPen);
-        p.setBrush(kNavyGlyph);
-        p.drawPolygon(triangle(false, 5));
-        break;
-    case Glyph::Last:
-        p.setPen(Qt::NoPen);
-        p.setBrush(kNavyGlyph);
-        p.drawPolygon(triangle(false, 4));
-        p.drawRect(QRectF(11, 3, 2, 10));
-        break;
-    case Glyph::Add:
-        p.setPen(QPen(kNavyGlyph, 2.2));
-        p.drawLine(QPointF(8, 3), QPointF(8, 13));
-        p.drawLine(QPointF(3, 8), QPointF(13, 8));
-        break;
-    case Glyph::Delete:
-        p.setPen(QPen(kNavyGlyph, 2.2));
-        p.drawLine(QPointF(3, 8), QPointF(13, 8));
-        break;
-    case Glyph::Edit: {
-        p.setPen(QPen(kNavyGlyph, 1.2));
-        p.setBrush(QColor(255, 230, 120));
-        QPolygonF pencil(
-            {QPointF(3, 13), QPointF(4, 10), QPointF(11, 3), QPointF(13, 5), QPointF(6, 12)});
-        p.drawPolygon(pencil);
-        break;
-    }
-    case Glyph::Post:
-        p.setPen(QPen(kGreenGlyph, 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawPolyline(QPolygonF({QPointF(3, 8), QPointF(6.5, 12), QPointF(13, 4)}));
-        break;
-    case Glyph::Cancel:
-        p.setPen(QPen(kRedGlyph, 2.4, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(4, 4), QPointF(12, 12));
-        p.drawLine(QPointF(12, 4), QPointF(4, 12));
-        break;
-    case Glyph::Close: {
-        p.setPen(QPen(Qt::black, 1));
-        p.setBrush(QColor(150, 100, 50));
-        p.drawRect(QRectF(4, 2, 8, 12));
-        p.setBrush(Qt::yellow);
-        p.drawEllipse(QPointF(10, 8.5), 1, 1);
-        break;
-    }
-    case Glyph::View: {
-        p.setPen(QPen(kNavyGlyph, 1.2));
-        p.setBrush(Qt::white);
-        QPainterPath eye;
-        eye.moveTo(2, 8);
-        eye.quadTo(8, 1, 14, 8);
-        eye.quadTo(8, 15, 2, 8);
-        p.drawPath(eye);
-        p.setBrush(kNavyGlyph);
-        p.drawEllipse(QPointF(8, 8), 2.2, 2.2);
-        break;
-    }
-    case Glyph::Email:
-        p.setPen(QPen(kNavyGlyph, 1.1));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(1.5, 3.5, 13, 9));
-        p.drawPolyline(QPolygonF({QPointF(1.5, 3.5), QPointF(8, 9), QPointF(14.5, 3.5)}));
-        break;
-    }
-}
-
-} // namespace
-
 QIcon glyph(Glyph g)
 {
-    QPixmap pm(kSize, kSize);
-    pm.fill(Qt::transparent);
-    {
-        QPainter p(&pm);
-        draw(p, g);
+    switch (g) {
+    case Glyph::First:
+        return toolIcon(ToolIcon::First);
+    case Glyph::Prior:
+        return toolIcon(ToolIcon::Prior);
+    case Glyph::Next:
+        return toolIcon(ToolIcon::Next);
+    case Glyph::Last:
+        return toolIcon(ToolIcon::Last);
+    case Glyph::Add:
+        return toolIcon(ToolIcon::New);
+    case Glyph::Edit:
+        return toolIcon(ToolIcon::Edit);
+    case Glyph::Delete:
+        return toolIcon(ToolIcon::Delete);
+    case Glyph::Post:
+        return toolIcon(ToolIcon::Accept);
+    case Glyph::Cancel:
+        return toolIcon(ToolIcon::Reject);
+    case Glyph::Close:
+        return toolIcon(ToolIcon::Exit);
+    case Glyph::View:
+        return toolIcon(ToolIcon::View);
+    case Glyph::Email:
+        return toolIcon(ToolIcon::Email);
     }
-    return QIcon(pm);
+    return QIcon();
 }
 
 QToolButton *button(QWidget *parent, QBoxLayout *row, const char *name, const QString &hint,
@@ -124,11 +46,13 @@ QToolButton *button(QWidget *parent, QBoxLayout *row, const char *name, const QS
 {
     auto *b = new QToolButton(parent);
     b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(hint);
     b->setIcon(glyph(g));
-    b->setIconSize(QSize(kSize, kSize));
+    b->setIconSize(QSize(16, 16));
     b->setAutoRaise(true);
     b->setFixedSize(23, 22);
+    // Tab reaches it, Space presses it; a click leaves the focus where it was.
+    b->setFocusPolicy(Qt::TabFocus);
+    look::setHint(b, hint);
     row->addWidget(b);
     return b;
 }

@@ -1,5 +1,5 @@
 // ListTools: what the record windows of the client and job-type lists share: their tool buttons
-// with drawn glyphs and hints, and the lowered strip that holds them.
+// with theme icons and hints, and the lowered strip that holds them.
 #pragma once
 
 #include <QString>

@@ -1,5 +1,6 @@
 // The client editor: layout, record buttons, Accept and Exit, e-mail, and the rename cascade.
 #include "UCliEditpas.h"
+#include "WindowLook.h"
 
 #include "DBEdit.h"
 #include "DBMemo.h"
@@ -55,6 +56,7 @@ TfrmdbCliEdit::TfrmdbCliEdit(QWidget *parent) : QDialog(parent)
     using namespace listtools;
     setObjectName(QStringLiteral("frmdbCliEdit"));
     setWindowTitle(tr("Kestrova - Client Maintenance"));
+    look::setBorder(this, look::Border::FixedCloseBox);
     setFixedSize(kWidth, kHeight);
 
     auto *root = new QVBoxLayout(this);
@@ -70,6 +72,8 @@ TfrmdbCliEdit::TfrmdbCliEdit(QWidget *parent) : QDialog(parent)
     RzDBEdit2 = edit("RzDBEdit2", "CustName");
     RzDBEdit1 = edit("RzDBEdit1", "CustNo");
     RzDBEdit3 = edit("RzDBEdit3", "Address1");
+    // The first address line has no caption of its own: "Address:" beneath the second names both.
+    RzDBEdit3->setAccessibleName(tr("Address:"));
     RzDBEdit4 = edit("RzDBEdit4", "Address2");
     RzDBEdit5 = edit("RzDBEdit5", "City");
     RzDBEdit6 = edit("RzDBEdit6", "State");
@@ -113,8 +117,9 @@ TfrmdbCliEdit::TfrmdbCliEdit(QWidget *parent) : QDialog(parent)
     mailRow->setSpacing(2);
     mailRow->addWidget(captioned(this, RzDBEdit11, tr("Email:")), 1);
     tbbEmail = named(new QToolButton(this), "tbbEmail");
-    tbbEmail->setToolTip(tr("Email1"));
+    look::setHint(tbbEmail, tr("Email1"));
     tbbEmail->setIcon(glyph(Glyph::Email));
+    tbbEmail->setFocusPolicy(Qt::TabFocus);
     tbbEmail->setAutoRaise(true);
     tbbEmail->setFixedSize(23, 22);
     mailRow->addWidget(tbbEmail, 0, Qt::AlignTop);
@@ -360,7 +365,8 @@ void TfrmdbCliEdit::tbbEmailClick()
         const QString email = DMKV->TBCustEmail->asString();
         if (email.trimmed().isEmpty() || DMKV->TBCust->state() != StoreTable::State::Browse)
             return;
-        Services::instance().shell().open(QUrl(mailtoAddress(email), QUrl::TolerantMode));
+        const QUrl address(mailtoAddress(email), QUrl::TolerantMode);
+        openOrTell(address, cannotOpenText(address));
     });
 }
 

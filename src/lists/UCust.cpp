@@ -1,5 +1,6 @@
 // The client list: its grid, its buttons and the openers of the client editor.
 #include "UCust.h"
+#include "WindowBorder.h"
 
 #include "DBGrid.h"
 #include "HelpContext.h"
@@ -28,6 +29,7 @@ TFCust::TFCust(QWidget *parent) : QDialog(parent)
     using namespace listtools;
     setObjectName(QStringLiteral("FCust"));
     setWindowTitle(tr("Client Maintenance"));
+    look::setBorder(this, look::Border::FixedCloseBox);
     setFixedSize(kWidth, kHeight);
     installHelpContext(this, kHelpContext);
 
@@ -37,6 +39,7 @@ TFCust::TFCust(QWidget *parent) : QDialog(parent)
 
     dbgCustomer = new DBGrid(this);
     dbgCustomer->setObjectName(QStringLiteral("dbgCustomer"));
+    dbgCustomer->setAccessibleName(tr("Client Name"));
     dbgCustomer->setDataSource(DMKV->DSCust);
     dbgCustomer->setColumns({QStringLiteral("CustName")});
     dbgCustomer->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -1,5 +1,6 @@
 // The job-type window: its grid and toolbar, Accept, and the rename cascade.
 #include "UJob.h"
+#include "WindowBorder.h"
 
 #include "DBGrid.h"
 #include "HelpContext.h"
@@ -51,6 +52,7 @@ TFJobType::TFJobType(QWidget *parent) : QDialog(parent)
     using namespace listtools;
     setObjectName(QStringLiteral("FJobType"));
     setWindowTitle(tr("Job Type Maintenance"));
+    look::setBorder(this, look::Border::FixedCloseBox);
     setFixedSize(kWidth, kHeight);
     installHelpContext(this, kHelpContext);
 
@@ -60,6 +62,9 @@ TFJobType::TFJobType(QWidget *parent) : QDialog(parent)
 
     dbgJobType = new DBGrid(this);
     dbgJobType->setObjectName(QStringLiteral("dbgJobType"));
+    dbgJobType->setAccessibleName(tr("Job Type"));
+    // Both columns show while a description is edited: they share the window's width.
+    dbgJobType->fitToWidth = true;
     dbgJobType->setDataSource(DMKV->DSJobCode);
     dbgJobType->setColumns({QStringLiteral("JobCode"), QStringLiteral("JobDes")});
     auto *titles = new TitleProxy({tr("Code"), tr("Job Type")}, dbgJobType);

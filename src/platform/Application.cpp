@@ -1,17 +1,22 @@
 // Application: title, and the last safety net for exceptions escaping an event handler.
 #include "Application.h"
 
-#include "AppInfo.h"
 #include "Services.h"
 
 namespace kv {
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
-    setApplicationName(QStringLiteral("Kestrova"));
-    setApplicationDisplayName(app::title());
-    setOrganizationName(QStringLiteral("Kestrova"));
-    setApplicationVersion(QStringLiteral("2.0"));
+    nameApplication();
+}
+
+void Application::nameApplication()
+{
+    // No display name: the platform would append it to every window title, and each window's
+    // title is exactly its own caption.
+    QCoreApplication::setApplicationName(QStringLiteral("Kestrova"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Kestrova"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.0"));
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)

@@ -11,6 +11,8 @@ class Application : public QApplication
     Q_OBJECT
 public:
     Application(int &argc, char **argv);
+    /// Names the application, its maker and version; sets no display name.
+    static void nameApplication();
     bool notify(QObject *receiver, QEvent *event) override;
 };
 

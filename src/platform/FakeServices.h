@@ -95,10 +95,11 @@ private:
 class FakeFileDialogs : public FileDialogs
 {
 public:
-    QString getSaveFileName(QWidget *, const QString &caption, const QString &,
+    QString getSaveFileName(QWidget *, const QString &caption, const QString &dir,
                             const QString &filter, QString *selectedFilter) override
     {
         captions << caption;
+        folders << dir;
         filters << filter;
         if (selectedFilter && !nextSelectedFilter.isEmpty())
             *selectedFilter = nextSelectedFilter;
@@ -115,6 +116,7 @@ public:
     void answerNext(const QString &name) { m_names.push_back(name); }
 
     QStringList captions, filters;
+    QStringList folders; ///< the folder each save dialog was opened in
     QString nextSelectedFilter;
 
 private:

@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
@@ -61,7 +62,8 @@ public:
         }
         if (buttons == MsgButtons::YesNo) {
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            box.setDefaultButton(QMessageBox::Yes);
+            box.setDefaultButton(defaultAnswer(kind, buttons) == MsgAnswer::No ? QMessageBox::No
+                                                                               : QMessageBox::Yes);
             box.setEscapeButton(QMessageBox::No);
         } else {
             box.setStandardButtons(QMessageBox::Ok);
@@ -79,10 +81,40 @@ public:
     }
 };
 
+/// xdg-open reports by its exit code whether a program took the address, where
+/// QDesktopServices only knows whether a launcher exists; without xdg-open, Qt's own launcher
+/// detection decides.
 class DesktopShell : public Shell
 {
 public:
-    bool open(const QUrl &url) override { return QDesktopServices::openUrl(url); }
+    bool open(const QUrl &url) override
+    {
+        const QString launcher = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        if (launcher.isEmpty())
+            return QDesktopServices::openUrl(url);
+        auto *process = new QProcess;
+        process->setProgram(launcher);
+        process->setArguments(
+            {url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)});
+        process->start();
+        if (!process->waitForStarted(kStartMs)) {
+            delete process;
+            return false;
+        }
+        if (process->waitForFinished(kVerdictMs)) {
+            const bool opened =
+                process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+            delete process;
+            return opened;
+        }
+        // Still running: it handed the address to a program that holds it. Let it run on.
+        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+        return true;
+    }
+
+private:
+    static constexpr int kStartMs = 3000;
+    static constexpr int kVerdictMs = 1500;
 };
 
 class DesktopClipboard : public Clipboard
@@ -247,6 +279,33 @@ void Services::installDesktop()
     m_help = std::make_unique<DesktopHelp>();
     m_fileTypes = std::make_unique<DesktopFileTypes>();
     m_tray = std::make_unique<DesktopTray>();
+}
+
+MsgAnswer defaultAnswer(MsgKind kind, MsgButtons buttons)
+{
+    if (buttons == MsgButtons::Ok)
+        return MsgAnswer::Ok;
+    return kind == MsgKind::Warning ? MsgAnswer::No : MsgAnswer::Yes;
+}
+
+QString cannotOpenText(const QUrl &url)
+{
+    if (url.scheme() == QLatin1String("mailto"))
+        return QCoreApplication::translate("kv::Shell",
+                                           "No e-mail program on this desktop could open a "
+                                           "message to %1.")
+            .arg(url.path());
+    const QString shown = url.isLocalFile() ? url.toLocalFile() : url.toDisplayString();
+    return QCoreApplication::translate("kv::Shell", "No program on this desktop could open %1.")
+        .arg(shown);
+}
+
+bool openOrTell(const QUrl &url, const QString &failureText)
+{
+    if (Services::instance().shell().open(url))
+        return true;
+    Services::instance().messages().error(failureText);
+    return false;
 }
 
 bool runAction(const std::function<void()> &action)

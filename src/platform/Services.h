@@ -30,7 +30,9 @@ enum class MsgButtons { Ok, YesNo };
 enum class MsgAnswer { Ok, Yes, No };
 
 /// Modal message boxes of the four kinds, with OK or Yes/No and an optional help context that F1
-/// opens. The caption is the application title unless one is given.
+/// opens. The caption is the application title unless one is given. A warning with Yes and No is
+/// the confirmation of a destructive action: its default button is No (see defaultAnswer), so
+/// Enter never deletes.
 class Messages
 {
 public:
@@ -55,14 +57,20 @@ public:
     {
         return show(MsgKind::Confirmation, text, MsgButtons::YesNo, helpContext) == MsgAnswer::Yes;
     }
-    /// Yes/No warning (destructive actions); true only on Yes.
+    /// Yes/No warning, the confirmation of a destructive action (No is the default button);
+    /// true only on Yes.
     bool warnYesNo(const QString &text, int helpContext = 0)
     {
         return show(MsgKind::Warning, text, MsgButtons::YesNo, helpContext) == MsgAnswer::Yes;
     }
 };
 
-/// Opens a "mailto:" address, a web address or a file with the desktop's default program.
+/// The button a Yes/No box answers with on Enter: No for warnings (destructive confirmations),
+/// Yes for the other questions. Boxes with OK answer OK.
+MsgAnswer defaultAnswer(MsgKind kind, MsgButtons buttons);
+
+/// Opens a "mailto:" address, a web address or a file with the desktop's default program;
+/// false when no program took it.
 class Shell
 {
 public:
@@ -180,6 +188,14 @@ private:
 /// box captioned with the application title, and the program keeps running. Returns false when
 /// the action failed.
 bool runAction(const std::function<void()> &action);
+
+/// Opens `url` through the shell; when no program takes it, shows `failureText` in an error box
+/// so that the user knows what did not open. Returns whether it opened.
+bool openOrTell(const QUrl &url, const QString &failureText);
+
+/// The failure text of an address that no program opened: "mailto:" addresses name the e-mail
+/// program, other addresses the address itself.
+QString cannotOpenText(const QUrl &url);
 
 /// Shows the standard error box (error symbol, OK, caption "Kestrova v2.0").
 void showStandardError(const QString &message);

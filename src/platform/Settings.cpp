@@ -11,6 +11,8 @@ namespace kv::settings {
 namespace {
 const QString kConfigFile = QStringLiteral("Kestrova/Kestrova.conf");
 const QString kLegacyFile = QStringLiteral("Kestrova/legacy-engine.ini");
+const QString kDesktopFile = QStringLiteral("Kestrova/desktop.conf");
+const QString kSaveFolderKey = QStringLiteral("SaveDialog/LastFolder");
 } // namespace
 
 QString configFilePath()
@@ -68,6 +70,42 @@ QMap<QString, QString> legacyEngineAliases()
         aliases.insert(key, ini.value(key).toString());
     ini.endGroup();
     return aliases;
+}
+
+QString desktopSettingsPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QLatin1Char('/') + kDesktopFile;
+}
+
+QVariant desktopValue(const QString &key, const QVariant &fallback)
+{
+    QSettings ini(desktopSettingsPath(), QSettings::IniFormat);
+    return ini.value(key, fallback);
+}
+
+void setDesktopValue(const QString &key, const QVariant &value)
+{
+    QSettings ini(desktopSettingsPath(), QSettings::IniFormat);
+    ini.setValue(key, value);
+}
+
+QString saveDialogFolder()
+{
+    const QString last = desktopValue(kSaveFolderKey).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return documents;
+    return QDir::homePath();
+}
+
+void rememberSaveFolder(const QString &fileName)
+{
+    if (fileName.isEmpty())
+        return;
+    setDesktopValue(kSaveFolderKey, QFileInfo(fileName).absolutePath());
 }
 
 } // namespace kv::settings

@@ -5,6 +5,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QVariant>
 
 namespace kv::settings {
 
@@ -29,5 +30,18 @@ QString legacyEngineFilePath();
 bool legacyEngineInstalled();
 /// Alias name -> folder of the legacy engine's [Aliases] group.
 QMap<QString, QString> legacyEngineAliases();
+
+/// Per-user desktop settings (window sizes, the save dialog's last folder) in
+/// Kestrova/desktop.conf of the user's configuration folder: neither in the data folder, which
+/// several users may share, nor in the file that names the installation folder.
+QString desktopSettingsPath();
+QVariant desktopValue(const QString &key, const QVariant &fallback = QVariant());
+void setDesktopValue(const QString &key, const QVariant &value);
+
+/// The folder a save dialog opens in: the folder of the last file saved while it still exists,
+/// else the user's documents folder, else the home folder.
+QString saveDialogFolder();
+/// Remembers the folder of the saved file `fileName` for the next save dialog.
+void rememberSaveFolder(const QString &fileName);
 
 } // namespace kv::settings

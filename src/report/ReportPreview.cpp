@@ -9,12 +9,12 @@
 
 namespace kv {
 
-void previewReport(Report &report, QPrinter &printer, QWidget *parent)
+void previewReport(Report &report, QPrinter &printer, QWidget *parent, const QString &caption)
 {
     // The dialog sizes its pages from the printer before it asks for them.
     printer.setPageLayout(report.pageLayout());
     QPrintPreviewDialog dialog(&printer, parent);
-    dialog.setWindowTitle(report.name());
+    dialog.setWindowTitle(caption.isEmpty() ? report.name() : caption);
     std::exception_ptr failure;
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter *target) {
         if (failure)

@@ -15,6 +15,7 @@
 #include "Settings.h"
 #include "ShadowLabel.h"
 #include "UfTaskDe.h"
+#include "WindowLook.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -157,13 +158,13 @@ void TFMain::buildUpperPane(QWidget *pane)
     pHelp->setGeometry(121, 4, 33, 11);
     Image3 = named(new ClickImage(icons::help(), pHelp), "Image3");
     Image3->setGeometry(0, 0, 11, 11);
-    Image3->setToolTip(tr("Help"));
+    look::setHint(Image3, tr("Help"));
     Image2 = named(new ClickImage(icons::minimize(), pHelp), "Image2");
     Image2->setGeometry(11, 0, 11, 11);
-    Image2->setToolTip(tr("Minimize"));
+    look::setHint(Image2, tr("Minimize"));
     Image1 = named(new ClickImage(icons::close(), pHelp), "Image1");
     Image1->setGeometry(22, 0, 11, 11);
-    Image1->setToolTip(tr("Close"));
+    look::setHint(Image1, tr("Close"));
     connect(Image1, &ClickImage::clicked, this, &TFMain::Image1Click);
     connect(Image2, &ClickImage::clicked, this, &TFMain::Image2Click);
     connect(Image3, &ClickImage::clicked, this, &TFMain::Image3Click);
@@ -210,11 +211,11 @@ void TFMain::buildUpperPane(QWidget *pane)
 
     iToDo = named(new ClickImage(icons::todoAdd(), pane), "iToDo");
     iToDo->setGeometry(122, 51, 16, 15);
-    iToDo->setToolTip(tr("Click to Add Task"));
+    look::setHint(iToDo, tr("Click to Add Task"));
     connect(iToDo, &ClickImage::clicked, this, &TFMain::iToDoClick);
     iTodoList = named(new ClickImage(icons::todoList(), pane), "iTodoList");
     iTodoList->setGeometry(139, 51, 15, 15);
-    iTodoList->setToolTip(tr("Click to Show Task List"));
+    look::setHint(iTodoList, tr("Click to Show Task List"));
     connect(iTodoList, &ClickImage::clicked, this, &TFMain::iTodoListClick);
 }
 
@@ -233,6 +234,7 @@ void TFMain::buildLowerPane(QWidget *pane)
     DBCCust = named(new LookupCombo(pane), "DBCCust");
     DBCCust->setGeometry(2, 3, 122, 19);
     DBCCust->setFrame(false);
+    DBCCust->setAccessibleName(tr("Client"));
     lClient = named(new QLabel(tr("Client"), pane), "lClient");
     lClient->move(3, 23);
     lClient->setFont(panelFont(kSmallPx));
@@ -241,6 +243,7 @@ void TFMain::buildLowerPane(QWidget *pane)
     dblcJobDes = named(new LookupCombo(pane), "dblcJobDes");
     dblcJobDes->setGeometry(2, 36, 122, 19);
     dblcJobDes->setFrame(false);
+    dblcJobDes->setAccessibleName(tr("Job Type"));
     lJobType = named(new QLabel(tr("Job Type"), pane), "lJobType");
     lJobType->move(1, 56);
     lJobType->setFont(panelFont(kSmallPx));
@@ -254,6 +257,7 @@ void TFMain::buildLowerPane(QWidget *pane)
     cbBillable = named(new QCheckBox(pane), "cbBillable");
     cbBillable->setGeometry(136, 4, 20, 17);
     cbBillable->setChecked(true);
+    cbBillable->setAccessibleName(tr("Billable"));
 
     bAutoLog = named(new QPushButton(tr("Log"), pane), "bAutoLog");
     bAutoLog->setGeometry(129, 37, 25, 18);
@@ -351,7 +355,7 @@ void TFMain::switchTrayMode(bool trayMode)
     m_trayIconShown = true;
     tray.setVisible(true);
     clockChanged(); // the hint and the animation of a running set
-    Image1->setToolTip(tr("Minimize to Tray"));
+    look::setHint(Image1, tr("Minimize to Tray"));
 }
 
 void TFMain::applyTrayMode(bool trayMode)
@@ -363,14 +367,14 @@ void TFMain::applyTrayMode(bool trayMode)
     tray.setVisible(trayUsable);
     clockChanged(); // the hint and the animation of a running set
     if (trayUsable) {
-        Image1->setToolTip(tr("Minimize to Tray"));
+        look::setHint(Image1, tr("Minimize to Tray"));
         m_showAtStart = false;
         hide();
         return;
     }
     // Without a notification area the window never hides: it would leave the program running
     // with nothing to bring it back.
-    Image1->setToolTip(trayMode ? tr("Minimize") : tr("Close"));
+    look::setHint(Image1, trayMode ? tr("Minimize") : tr("Close"));
     m_showAtStart = true;
     if (m_everShown)
         show();

@@ -1,6 +1,8 @@
 // The about box.
 #include "UAbout.h"
 
+#include "WindowBorder.h"
+
 #include "FormFont.h"
 #include "MainIcons.h"
 #include "Services.h"
@@ -9,6 +11,7 @@
 
 #include <QEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -83,6 +86,7 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(tr("About Kestrova"));
+    look::setBorder(this, look::Border::FixedCloseBox);
     setFixedSize(kWidth, kHeight);
     setFont(formFont());
 
@@ -124,8 +128,12 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     Company->setAlignment(Qt::AlignHCenter);
     Label1 = link(panel, "Label1", webAddress(), 130);
     Comments = link(panel, "Comments", emailAddress(), 150);
-    Label1->installEventFilter(this);
-    Comments->installEventFilter(this);
+    // Tab reaches the links and Space or Enter opens them, as a click does.
+    for (QLabel *l : {Label1, Comments}) {
+        l->installEventFilter(this);
+        l->setFocusPolicy(Qt::TabFocus);
+        l->setAccessibleName(l->text());
+    }
 
     OKButton = new QPushButton(tr("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
@@ -145,8 +153,12 @@ TAboutBox::~TAboutBox()
 
 bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+    const bool pressed = event->type() == QEvent::KeyPress &&
+                         (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space ||
+                          static_cast<QKeyEvent *>(event)->key() == Qt::Key_Return ||
+                          static_cast<QKeyEvent *>(event)->key() == Qt::Key_Enter);
+    if (pressed || (event->type() == QEvent::MouseButtonRelease &&
+                    static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)) {
         if (watched == Label1)
             Label1Click();
         else if (watched == Comments)
@@ -157,13 +169,17 @@ bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
 
 void TAboutBox::Label1Click()
 {
-    runAction([&] { Services::instance().shell().open(QUrl(webAddress())); });
+    runAction([&] {
+        const QUrl address(webAddress());
+        openOrTell(address, cannotOpenText(address));
+    });
 }
 
 void TAboutBox::CommentsClick()
 {
     runAction([&] {
-        Services::instance().shell().open(QUrl(QStringLiteral("mailto:") + emailAddress()));
+        const QUrl address(QStringLiteral("mailto:") + emailAddress());
+        openOrTell(address, cannotOpenText(address));
     });
 }
 

@@ -1,6 +1,8 @@
 // The quick-start window.
 #include "UQuickStart.h"
 
+#include "WindowBorder.h"
+
 #include "FormFont.h"
 #include "HelpContext.h"
 #include "KVDM.h"
@@ -81,7 +83,7 @@ QStringList TfQuickStart::memoLines()
     };
 }
 
-TfQuickStart::TfQuickStart(QWidget *parent) : QDialog(parent, Qt::Tool)
+TfQuickStart::TfQuickStart(QWidget *parent) : QDialog(parent, look::windowFlags(look::Border::Tool))
 {
     setObjectName(QStringLiteral("fQuickStart"));
     setWindowTitle(tr("Kestrova QuickStart Help"));
@@ -136,7 +138,12 @@ TfQuickStart::TfQuickStart(QWidget *parent) : QDialog(parent, Qt::Tool)
     Memo1->setFrameShape(QFrame::HLine);
     Memo1->setFrameShadow(QFrame::Sunken);
     Memo1->setPalette(tip);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap); // the lines break where the text breaks them
+    // The lines break where the text breaks them, and a line longer than the memo is wide wraps
+    // at a word: no line is cut, and no scroll bar runs sideways.
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setAccessibleName(tr("Kestrova QuickStart Help"));
     Memo1->setGeometry(10, 45, 415, 227);
 
     Button1 = new QPushButton(tr("Go to Configuration"), panel);

@@ -1,6 +1,8 @@
 // TfTaskDes: task-description prompt.
 #include "UfTaskDe.h"
 
+#include "WindowBorder.h"
+
 #include "Services.h"
 
 #include <QGuiApplication>
@@ -21,11 +23,11 @@ TfTaskDes::TfTaskDes(QWidget *parent)
     setObjectName(QStringLiteral("fTaskDes"));
     setWindowTitle(tr("Kestrova - Time Log Task"));
     // Fixed border with only a close box.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    look::setBorder(this, look::Border::FixedCloseBox);
     setModal(true);
 
     eTaskDes->setObjectName(QStringLiteral("eTaskDes"));
+    eTaskDes->setAccessibleName(tr("Task Description"));
     eTaskDes->setTabChangesFocus(true);
     QPalette tip = eTaskDes->palette();
     tip.setColor(QPalette::Base, QColor(255, 255, 225));

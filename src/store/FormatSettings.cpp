@@ -147,6 +147,17 @@ QString FormatSettings::formatDate(double d) const
     return QLocale().toString(dt::toDate(d), shortDateFormat);
 }
 
+QStringList FormatSettings::shortDateSamples() const
+{
+    constexpr int kSampleYear = 2028;
+    constexpr int kSampleDay = 28;
+    QStringList samples;
+    const QLocale locale;
+    for (int month = 1; month <= 12; ++month)
+        samples << locale.toString(QDate(kSampleYear, month, kSampleDay), shortDateFormat);
+    return samples;
+}
+
 QString FormatSettings::formatFloat(double v, const QString &displayFormat) const
 {
     if (!std::isfinite(v))

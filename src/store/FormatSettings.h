@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace kv {
@@ -29,6 +30,10 @@ struct FormatSettings
     QString formatTime(double t) const;
     /// Formats a date (whole days since the epoch) with shortDateFormat.
     QString formatDate(double d) const;
+    /// One date of every month with a two-digit day and a four-digit year, in shortDateFormat:
+    /// the widest of them is what a column or box showing dates must hold (month names differ
+    /// in width, "d" prints one or two digits).
+    QStringList shortDateSamples() const;
     /// Formats a number with a display format such as "#0.0000" ("" = shortest form).
     /// Supports the digit placeholders 0 and #, the decimal point, a comma for digit groups,
     /// quoted literals and up to three sections "positive;negative;zero". Halves round away

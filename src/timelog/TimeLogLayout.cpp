@@ -1,7 +1,11 @@
 // The bands the complete and the group listing of the time log share.
 #include "TimeLogLayout.h"
 
+#include "FormatSettings.h"
 #include "ReportUnits.h"
+
+#include <QFontMetricsF>
+#include <algorithm>
 
 namespace kv {
 
@@ -43,6 +47,27 @@ const Column kColumns[] = {
 /// The date may take the gap before the client column: a short date with a four-digit year
 /// ("12/31/2026") is a hair wider than the column at 8 points and would otherwise be cut.
 constexpr double kDateWidth = 0.57;
+constexpr double kDateLeft = 0.01;
+constexpr double kClientLeft = 0.59;
+constexpr double kClientRight = 0.59 + 1.56;
+/// Space between the date and the client name when a long date pushes the client column.
+constexpr double kDateGap = 0.04;
+/// 8 points measured in a face of 80 pixels: one inch is 720 pixels.
+constexpr int kMeasurePixels = 80;
+constexpr double kMeasurePixelsPerInch = kMeasurePixels * 72.0 / 8.0;
+
+/// The width the locale's widest short date takes at 8 points ("28 Sept 2028" is wider than
+/// the drawn column).
+double widestDateInches()
+{
+    QFont face = reportArial(8);
+    face.setPixelSize(kMeasurePixels);
+    const QFontMetricsF metrics(face);
+    double widest = 0;
+    for (const QString &sample : FormatSettings::instance().shortDateSamples())
+        widest = std::max(widest, metrics.horizontalAdvance(sample));
+    return widest / kMeasurePixelsPerInch;
+}
 
 QString s(const char *text)
 {
@@ -79,20 +104,33 @@ TimeLogTitleItems declareTimeLogListing(Report &r, const QString &listingTitle, 
                     .setFont(reportArial(9, false, true));
     title.addRectangle(s("qrsBar"), inches(0, kBarTop, r.bandWidth(), pixelsToInches(kBarPixels)));
 
+    // A date wider than its column moves the client column to the right, which narrows it:
+    // the date never runs into the client's name.
+    const double dateWidth = std::max(kDateWidth, widestDateInches());
+    const double clientLeft = std::max(kClientLeft, kDateLeft + dateWidth + kDateGap);
+    const double clientWidth = kClientRight - clientLeft;
+
     QFont underlined = reportArial(8);
     underlined.setUnderline(true);
     ReportBand &header = r.band(BandType::ColumnHeader).setHeight(kHeaderHeight);
-    for (const Column &c : kColumns)
-        header.addLabel(QString(), inches(c.left, kItemTop, c.width), s(c.caption))
+    for (const Column &c : kColumns) {
+        const bool client = QLatin1String(c.caption) == QLatin1String("Client Name");
+        header
+            .addLabel(
+                QString(),
+                inches(client ? clientLeft : c.left, kItemTop, client ? clientWidth : c.width),
+                s(c.caption))
             .setFont(underlined)
             .setAlignment(c.alignment);
+    }
 
     // Texts that do not fit their column break into lines and the record's line grows, so no
     // date, client, job type or task is ever cut on a listing clients are billed from.
     ReportBand &detail = r.band(BandType::Detail).setHeight(kDetailHeight);
-    detail.addText(s("qrdWDate"), inches(0.01, kItemTop, kDateWidth), s("TBInout.WDate"))
+    detail.addText(s("qrdWDate"), inches(kDateLeft, kItemTop, dateWidth), s("TBInout.WDate"))
         .setWordWrap(true);
-    detail.addText(s("qrdCustName"), inches(0.59, kItemTop, 1.56), s("TBInout.CustName"))
+    detail
+        .addText(s("qrdCustName"), inches(clientLeft, kItemTop, clientWidth), s("TBInout.CustName"))
         .setWordWrap(true);
     detail.addText(s("qrdJobDes"), inches(2.21, kItemTop, 1.56), s("TBInout.JobDes"))
         .setWordWrap(true);

@@ -85,7 +85,11 @@ int TimeLogReports::print(TimeLogLayout layout, QPrinter &printer)
 
 void TimeLogReports::preview(TimeLogLayout layout, QPrinter &printer, QWidget *parent)
 {
-    previewReport(prepare(layout), printer, parent);
+    Report &report = prepare(layout);
+    // The preview is captioned with the listing's title, as its pages head it.
+    const ReportLabel *listing =
+        layout == TimeLogLayout::Full ? m_fLQRep.qrlListing : m_fQRep.qrlListing;
+    previewReport(report, printer, parent, listing ? listing->text() : QString());
 }
 
 int TimeLogReports::exportPdf(TimeLogLayout layout, const QString &fileName)

@@ -12,9 +12,11 @@
 #include "LookupCombo.h"
 #include "MemoDialog.h"
 #include "Services.h"
+#include "Settings.h"
 #include "TimeLogExport.h"
 #include "TimeLogReport.h"
 #include "ULogTask.h"
+#include "WindowLook.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -22,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
 #include <QShortcut>
@@ -43,6 +46,7 @@ const QColor kGreen(0, 128, 0);
 const QColor kNavy(0, 0, 128);
 const QColor kBlue(0, 0, 255);
 
+const QString kSizeKey = QStringLiteral("TimeLog/Size");
 constexpr int kTotalPrecision = 10;
 constexpr int kTotalDecimals = 4;
 
@@ -80,22 +84,12 @@ QIcon drawNoteImage()
     return QIcon(pm);
 }
 
-QToolButton *toolButton(QWidget *parent, const char *name, const QString &hint,
-                        QStyle::StandardPixmap icon, const QString &caption = QString())
+QToolButton *toolButton(QWidget *parent, const char *name, const QString &hint, ToolIcon icon,
+                        const QString &caption = QString())
 {
-    auto *b = new QToolButton(parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(hint);
-    b->setIcon(parent->style()->standardIcon(icon));
-    b->setIconSize(QSize(16, 16));
-    b->setAutoRaise(true);
-    // The record buttons never take the focus from the grid (its editor keeps its text).
-    b->setFocusPolicy(Qt::NoFocus);
-    if (!caption.isEmpty()) {
-        b->setText(caption);
-        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    }
-    return b;
+    // Tab reaches the record buttons; a click leaves the focus in the grid (its editor keeps
+    // its text).
+    return look::toolButton(parent, name, hint, icon, caption);
 }
 
 QLabel *label(QWidget *parent, const QString &text, const char *name = nullptr)
@@ -140,9 +134,12 @@ TFInOut::TFInOut(TDMKV &dm, TfLogTask *logTask, QWidget *parent)
 {
     setObjectName(QStringLiteral("FInOut"));
     setWindowTitle(tr("Kestrova Log"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(kClientWidth, kClientHeight);
+    // The system menu and the close box only; the user may enlarge the window from its drawn
+    // size, which stays the smallest, and the grid takes the room.
+    setWindowFlags(look::windowFlags(look::Border::FixedSystemMenu) &
+                   ~Qt::MSWindowsFixedSizeDialogHint);
+    setMinimumSize(kClientWidth, kClientHeight);
+    resize(savedSize());
     setProperty("helpContext", kHelpContext);
     noteImage = drawNoteImage();
 
@@ -169,6 +166,7 @@ TFInOut::TFInOut(TDMKV &dm, TfLogTask *logTask, QWidget *parent)
     mdNotes = new MemoDialog(this);
     mdNotes->setObjectName(QStringLiteral("mdNotes"));
     mdNotes->setWindowTitle(tr("Time Record Notes"));
+    mdNotes->memo->setAccessibleName(tr("Time Record Notes"));
     mdNotes->resize(350, 200);
     QFont sans(QStringLiteral("MS Sans Serif"));
     sans.setStyleHint(QFont::SansSerif);
@@ -279,6 +277,8 @@ void TFInOut::buildHeader()
     lFiltered->setPalette(green);
     row->addWidget(lFiltered);
     row->addStretch();
+    // The green word never touches the brand labels, however narrow the strip.
+    row->addSpacing(10);
 
     QFont brand = bold;
     brand.setItalic(true);
@@ -302,6 +302,7 @@ void TFInOut::buildGrid()
 {
     GRInout = new DBGrid(this);
     GRInout->setObjectName(QStringLiteral("GRInout"));
+    GRInout->setAccessibleName(tr("Time Log"));
     GRInout->fitToWidth = true;
     // The window's 8-point face: 11 pixels high.
     QFont gridFont = GRInout->font();
@@ -421,51 +422,45 @@ void TFInOut::buildToolbar()
         return b;
     };
     auto gap = [&] { row->addSpacing(6); };
-    navcFirst = add(toolButton(bar, "navcFirst", tr("First"), QStyle::SP_MediaSkipBackward),
-                    &TFInOut::navcFirstClick);
-    navcPrior = add(toolButton(bar, "navcPrior", tr("Previous"), QStyle::SP_MediaSeekBackward),
+    navcFirst =
+        add(toolButton(bar, "navcFirst", tr("First"), ToolIcon::First), &TFInOut::navcFirstClick);
+    navcPrior = add(toolButton(bar, "navcPrior", tr("Previous"), ToolIcon::Prior),
                     &TFInOut::navcPriorClick);
-    navcNext = add(toolButton(bar, "navcNext", tr("Next"), QStyle::SP_MediaSeekForward),
-                   &TFInOut::navcNextClick);
-    navcLast = add(toolButton(bar, "navcLast", tr("Last"), QStyle::SP_MediaSkipForward),
-                   &TFInOut::navcLastClick);
+    navcNext =
+        add(toolButton(bar, "navcNext", tr("Next"), ToolIcon::Next), &TFInOut::navcNextClick);
+    navcLast =
+        add(toolButton(bar, "navcLast", tr("Last"), ToolIcon::Last), &TFInOut::navcLastClick);
     gap();
-    bbcAdd = add(toolButton(bar, "bbcAdd", tr("New"), QStyle::SP_FileIcon), &TFInOut::bbcAddClick);
-    bbcEdit = add(toolButton(bar, "bbcEdit", tr("Edit"), QStyle::SP_FileDialogDetailedView),
-                  &TFInOut::bbcEditClick);
-    bbcCopy = add(toolButton(bar, "bbcCopy", tr("Copy"), QStyle::SP_FileLinkIcon),
-                  &TFInOut::bbcCopyClick);
-    bbcDelete = add(toolButton(bar, "bbcDelete", tr("Delete"), QStyle::SP_TrashIcon),
-                    &TFInOut::bbcDeleteClick);
-    bClearAll = add(toolButton(bar, "bClearAll", tr("Delete All"), QStyle::SP_TrashIcon, tr("All")),
+    bbcAdd = add(toolButton(bar, "bbcAdd", tr("New"), ToolIcon::New), &TFInOut::bbcAddClick);
+    bbcEdit = add(toolButton(bar, "bbcEdit", tr("Edit"), ToolIcon::Edit), &TFInOut::bbcEditClick);
+    bbcCopy = add(toolButton(bar, "bbcCopy", tr("Copy"), ToolIcon::Copy), &TFInOut::bbcCopyClick);
+    bbcDelete =
+        add(toolButton(bar, "bbcDelete", tr("Delete"), ToolIcon::Delete), &TFInOut::bbcDeleteClick);
+    bClearAll = add(toolButton(bar, "bClearAll", tr("Delete All"), ToolIcon::DeleteAll, tr("All")),
                     &TFInOut::bClearAllClick);
     gap();
-    tbbLogTask =
-        add(toolButton(bar, "tbbLogTask", tr("View/Edit Task"), QStyle::SP_FileDialogContentsView),
-            &TFInOut::tbbLogTaskClick);
+    tbbLogTask = add(toolButton(bar, "tbbLogTask", tr("View/Edit Task"), ToolIcon::Task),
+                     &TFInOut::tbbLogTaskClick);
     gap();
-    bbcPost = add(toolButton(bar, "bbcPost", tr("Accept"), QStyle::SP_DialogApplyButton),
-                  &TFInOut::bbcPostClick);
-    bbcCancel = add(toolButton(bar, "bbcCancel", tr("Reject"), QStyle::SP_DialogCancelButton),
-                    &TFInOut::bbcCancelClick);
+    bbcPost =
+        add(toolButton(bar, "bbcPost", tr("Accept"), ToolIcon::Accept), &TFInOut::bbcPostClick);
+    bbcCancel =
+        add(toolButton(bar, "bbcCancel", tr("Reject"), ToolIcon::Reject), &TFInOut::bbcCancelClick);
     gap();
-    bbcExport = add(toolButton(bar, "bbcExport", tr("Export"), QStyle::SP_DialogSaveButton),
-                    &TFInOut::bbcExportClick);
+    bbcExport =
+        add(toolButton(bar, "bbcExport", tr("Export"), ToolIcon::Export), &TFInOut::bbcExportClick);
     gap();
-    sbFilter =
-        add(toolButton(bar, "sbFilter", tr("Time Log Filter"), QStyle::SP_FileDialogListView),
-            &TFInOut::sbFilterClick);
+    sbFilter = add(toolButton(bar, "sbFilter", tr("Time Log Filter"), ToolIcon::Filter),
+                   &TFInOut::sbFilterClick);
     tbbClearFilter =
-        add(toolButton(bar, "tbbClearFilter", tr("Clear Filter"), QStyle::SP_DialogResetButton),
+        add(toolButton(bar, "tbbClearFilter", tr("Clear Filter"), ToolIcon::ClearFilter),
             &TFInOut::tbbClearFilterClick);
     gap();
-    sbPrnSetup = add(toolButton(bar, "sbPrnSetup", tr("Printer Setup"), QStyle::SP_ComputerIcon),
+    sbPrnSetup = add(toolButton(bar, "sbPrnSetup", tr("Printer Setup"), ToolIcon::PrinterSetup),
                      &TFInOut::sbPrnSetupClick);
-    sbPreview =
-        add(toolButton(bar, "sbPreview", tr("Print Preview"), QStyle::SP_FileDialogInfoView),
-            &TFInOut::sbPreviewClick);
-    sbPrint = add(toolButton(bar, "sbPrint", tr("Print"), QStyle::SP_DriveFDIcon),
-                  &TFInOut::sbPrintClick);
+    sbPreview = add(toolButton(bar, "sbPreview", tr("Print Preview"), ToolIcon::PrintPreview),
+                    &TFInOut::sbPreviewClick);
+    sbPrint = add(toolButton(bar, "sbPrint", tr("Print"), ToolIcon::Print), &TFInOut::sbPrintClick);
     gap();
     rbFull = new QRadioButton(tr("Print Full Listing"), bar);
     rbFull->setObjectName(QStringLiteral("rbFull"));
@@ -615,6 +610,18 @@ bool TFInOut::FormClose()
     return close;
 }
 
+QSize TFInOut::savedSize()
+{
+    const QSize saved = settings::desktopValue(kSizeKey).toSize();
+    return saved.expandedTo(QSize(kClientWidth, kClientHeight));
+}
+
+void TFInOut::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    settings::setDesktopValue(kSizeKey, size());
+}
+
 void TFInOut::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
@@ -625,6 +632,8 @@ void TFInOut::showEvent(QShowEvent *event)
         m_widthsFitted = true;
         GRInout->applyDisplayWidths();
     }
+    // The keyboard starts in the grid; Tab leads from there to the toolbar.
+    GRInout->setFocus();
     FormShow();
 }
 

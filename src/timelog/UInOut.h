@@ -115,9 +115,12 @@ public:
 
     /// The status line's word for a table state.
     static QString stateWord(StoreTable::State state);
+    /// The size the user last gave the window (per user), never below the drawn size.
+    static QSize savedSize();
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void reject() override;
     bool event(QEvent *event) override;

@@ -1,6 +1,8 @@
 // TfLogTask: the task window of the time log.
 #include "ULogTask.h"
 
+#include "WindowLook.h"
+
 #include "TableStateLabel.h"
 
 #include "Services.h"
@@ -28,31 +30,19 @@ constexpr int kHeight = 209;
 constexpr int kMemoWidth = 218;
 constexpr int kMemoHeight = 133;
 
-QToolButton *toolButton(QWidget *parent, const char *name, const QString &hint,
-                        QStyle::StandardPixmap icon)
-{
-    auto *b = new QToolButton(parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(hint);
-    b->setIcon(parent->style()->standardIcon(icon));
-    b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::NoFocus);
-    return b;
-}
-
 } // namespace
 
 TfLogTask::TfLogTask(StoreTable *inout, QWidget *parent) : QDialog(parent), m_inout(inout)
 {
     setObjectName(QStringLiteral("fLogTask"));
     setWindowTitle(tr("Kestrova - Time Log Task"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    look::setBorder(this, look::Border::FixedCloseBox);
     setFixedSize(kWidth, kHeight);
     setProperty("helpContext", kHelpContext);
 
     meTask = new QPlainTextEdit(this);
     meTask->setObjectName(QStringLiteral("meTask"));
+    meTask->setAccessibleName(tr("Time Log Task"));
     meTask->setFixedSize(kMemoWidth, kMemoHeight);
     meTask->setFrameShape(QFrame::Box);
     meTask->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -67,11 +57,9 @@ TfLogTask::TfLogTask(StoreTable *inout, QWidget *parent) : QDialog(parent), m_in
     small.setPointSizeF(small.pointSizeF() * 0.8);
     lCaption->setFont(small);
 
-    tbbPost = toolButton(this, "tbbPost", tr("Accept"), QStyle::SP_DialogApplyButton);
-    tbbCancel = toolButton(this, "tbbCancel", tr("Reject"), QStyle::SP_DialogCancelButton);
-    bExit = toolButton(this, "bExit", tr("Exit"), QStyle::SP_DialogCloseButton);
-    bExit->setText(tr("Exit"));
-    bExit->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    tbbPost = look::toolButton(this, "tbbPost", tr("Accept"), ToolIcon::Accept);
+    tbbCancel = look::toolButton(this, "tbbCancel", tr("Reject"), ToolIcon::Reject);
+    bExit = look::toolButton(this, "bExit", tr("Exit"), ToolIcon::Exit, tr("Exit"));
     connect(tbbPost, &QToolButton::clicked, this, &TfLogTask::tbbPostClick);
     connect(tbbCancel, &QToolButton::clicked, this, &TfLogTask::tbbCancelClick);
     connect(bExit, &QToolButton::clicked, this, &TfLogTask::bExitClick);

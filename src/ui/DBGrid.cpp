@@ -1,6 +1,9 @@
 // DBGrid: the data grid, its cell editors and the way it follows and moves the table's cursor.
 #include "DBGrid.h"
 
+#include "DBGridAccessible.h"
+
+#include "FormatSettings.h"
 #include "Services.h"
 
 #include <QApplication>
@@ -134,6 +137,8 @@ void DBGridDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelI
 
 DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_delegate(new DBGridDelegate(this))
 {
+    // Assistive technology sees the rows on screen, not the whole table.
+    DBGridAccessible::installFactory();
     setItemDelegate(m_delegate);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -169,7 +174,24 @@ void DBGrid::setTable(StoreTable *table, bool autoEdit)
 {
     DBGridModel *old = m_model;
     m_model = new DBGridModel(table, autoEdit, this);
+    // Rows coming and going (a posted record taking the place of the new row) move the view's
+    // current index; that is no move of the user's and must not move the table. Connected
+    // before the view's own handlers, so the hold covers them.
+    auto hold = [this] { ++m_structureChanging; };
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeInserted, this, hold);
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, hold);
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, hold);
+    connect(m_model, &QAbstractItemModel::layoutAboutToBeChanged, this, hold);
     setModel(m_model);
+    auto release = [this] {
+        m_structureChanging = std::max(0, m_structureChanging - 1);
+        if (m_structureChanging == 0 && m_model)
+            followModel(m_model->currentRow());
+    };
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, release);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, release);
+    connect(m_model, &QAbstractItemModel::modelReset, this, release);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, release);
     delete old;
     connect(m_model, &DBGridModel::currentRowChanged, this, &DBGrid::followModel);
     if (table) {
@@ -202,23 +224,39 @@ void DBGrid::applyDisplayWidths()
 {
     if (!m_model)
         return;
-    const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const QFontMetrics fm = fontMetrics();
+    const int digit = fm.horizontalAdvance(QLatin1Char('0'));
+    // A date column holds the locale's widest short date ("28 Sept 2028" in some), which a
+    // width in digits does not measure.
+    int dateWidth = 0;
+    for (const QString &sample : FormatSettings::instance().shortDateSamples())
+        dateWidth = std::max(dateWidth, fm.horizontalAdvance(sample) + kCellPadding);
     std::vector<int> widths;
+    std::vector<bool> dates;
     int total = 0;
+    int fixed = 0;
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const Field *f = m_model->fieldAt(c);
         int chars = f->displayWidth();
         if (chars <= 0)
             chars = f->dataType() == FieldType::String ? std::min(f->size(), 30) : 10;
-        widths.push_back(chars * digit + kCellPadding);
+        const bool date = f->dataType() == FieldType::Date;
+        widths.push_back(date ? std::max(dateWidth, chars * digit + kCellPadding)
+                              : chars * digit + kCellPadding);
+        dates.push_back(date);
         total += widths.back();
+        if (date)
+            fixed += widths.back();
     }
     // Fonts wider than the one the widths were chosen for would push the last columns out of
-    // sight: shrink every column alike so that all of them show.
+    // sight: shrink the other columns alike so that all of them show; dates keep their width.
     const int room = viewport()->width() - 2;
-    const double scale = fitToWidth && total > room && room > 0 ? double(room) / total : 1.0;
+    const double scale = fitToWidth && total > room && room > fixed && total > fixed
+                             ? double(room - fixed) / (total - fixed)
+                             : 1.0;
     for (size_t c = 0; c < widths.size(); ++c)
-        setColumnWidth(int(c), std::max(kCellPadding * 2, int(widths[c] * scale)));
+        setColumnWidth(int(c),
+                       dates[c] ? widths[c] : std::max(kCellPadding * 2, int(widths[c] * scale)));
 }
 
 Field *DBGrid::selectedField() const
@@ -306,7 +344,8 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
 {
     // The base hands an open editor's value to the (still current) record first.
     QTableView::currentChanged(current, previous);
-    if (m_following || !m_model || !current.isValid() || m_model->isSyncing())
+    if (m_following || m_structureChanging > 0 || !m_model || !current.isValid() ||
+        m_model->isSyncing())
         return;
     if (current.row() != previous.row() && current.row() != m_model->currentRow()) {
         const bool moved = runAction([&] { m_model->moveTableTo(current.row()); });
@@ -331,7 +370,9 @@ void DBGrid::keyPressEvent(QKeyEvent *event)
             runAction([&] {
                 if (t->isEmpty())
                     return;
-                if (confirmDelete && !Services::instance().messages().confirm(tr("Delete record?")))
+                // A destructive confirmation: a warning whose default button is No.
+                if (confirmDelete &&
+                    !Services::instance().messages().warnYesNo(tr("Delete record?")))
                     return;
                 t->deleteRecord();
             });
@@ -347,6 +388,32 @@ void DBGrid::keyPressEvent(QKeyEvent *event)
         }
     }
     QTableView::keyPressEvent(event);
+}
+
+void DBGrid::showEvent(QShowEvent *event)
+{
+    QTableView::showEvent(event);
+    // The grid knows its width once its window is laid out.
+    if (fitToWidth && !m_widthsFitted) {
+        m_widthsFitted = true;
+        applyDisplayWidths();
+    }
+}
+
+bool DBGrid::focusNextPrevChild(bool next)
+{
+    // Tab moves between the cells of a row; from the last cell (Shift+Tab: from the first) it
+    // leaves the grid for the window's next control, so the keyboard reaches the buttons beside
+    // it.
+    if (tabKeyNavigation() && m_model && state() != QAbstractItemView::EditingState) {
+        const QModelIndex current = currentIndex();
+        const bool atEdge =
+            !current.isValid() ||
+            (next ? current.column() >= m_model->columnCount() - 1 : current.column() <= 0);
+        if (atEdge)
+            return QWidget::focusNextPrevChild(next);
+    }
+    return QTableView::focusNextPrevChild(next);
 }
 
 void DBGrid::focusOutEvent(QFocusEvent *event)

@@ -108,6 +108,8 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
+    void showEvent(QShowEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
@@ -121,6 +123,8 @@ private:
     qint64 m_rowId = -1; ///< the record of the last row change
     bool m_rowInserting = false;
     bool m_swallowRelease = false; ///< the press that belongs to it only moved the record
+    int m_structureChanging = 0; ///< rows are being inserted, removed or reset
+    bool m_widthsFitted = false; ///< the first showing fitted the widths to the grid's width
 };
 
 } // namespace kv

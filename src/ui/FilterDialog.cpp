@@ -1,6 +1,8 @@
 // FilterDialog: a field list on the left, the criterion of the chosen field on the right.
 #include "FilterDialog.h"
 
+#include "WindowBorder.h"
+
 #include "Services.h"
 
 #include <QCheckBox>
@@ -30,12 +32,13 @@ QRadioButton *radio(const QString &name, const QString &text, QWidget *parent)
 
 FilterDialog::FilterDialog(QWidget *parent) : QDialog(parent)
 {
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    look::setBorder(this, look::Border::FixedCloseBox);
     auto *fieldsLabel = new QLabel(tr("&Fields:"), this);
     lbFields = new QListWidget(this);
     lbFields->setObjectName(QStringLiteral("lbFields"));
     lbFields->setMinimumWidth(130);
     fieldsLabel->setBuddy(lbFields);
+    lbFields->setAccessibleName(tr("Fields:"));
 
     auto *matchBox = new QGroupBox(tr("Match"), this);
     rbStart = radio(QStringLiteral("rbStart"), tr("At the &start of the field"), matchBox);

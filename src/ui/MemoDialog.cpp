@@ -1,6 +1,8 @@
 // MemoDialog: a memo field of the current record in a modal editor.
 #include "MemoDialog.h"
 
+#include "WindowBorder.h"
+
 #include <QDialogButtonBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -10,7 +12,7 @@ namespace kv {
 
 MemoDialog::MemoDialog(QWidget *parent) : QDialog(parent)
 {
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    look::setBorder(this, look::Border::FixedCloseBox);
     memo = new QPlainTextEdit(this);
     memo->setObjectName(QStringLiteral("memo"));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -343,3 +343,21 @@ TEST_F(ClientWindowsTest, TheListsNavigationButtonsMoveTheClients)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ClientWindowsTest, AcceptOfANewClientStaysOnTheClientJustSaved)
+{
+    fromList("bbcAdd", [&](QWidget *) {
+        type("RzDBEdit2", QStringLiteral("Cobalt"));
+        type("RzDBEdit1", QStringLiteral("C1"));
+        click(frmdbCliEdit, "tbbcePost");
+        EXPECT_EQ(DMKV->TBCust->state(), StoreTable::State::Browse);
+        EXPECT_EQ(DMKV->TBCustCustName->asString(), QStringLiteral("Cobalt"));
+        EXPECT_EQ(editorBox("RzDBEdit2")->text(), QStringLiteral("Cobalt"));
+        click(frmdbCliEdit, "tbbceClose");
+    });
+    EXPECT_EQ(DMKV->TBCustCustName->asString(), QStringLiteral("Cobalt"));
+}
+
+} // namespace

@@ -89,3 +89,25 @@ TEST(LocaleFactsTest, WindowsLocaleIdentifiers)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SettingsTest, TheSaveDialogOpensInDocumentsThenWhereTheUserLastSaved)
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QDir().mkpath(documents);
+    EXPECT_EQ(settings::saveDialogFolder(), documents);
+
+    const QString exports = m_configDir + QStringLiteral("/../exports");
+    QDir().mkpath(exports);
+    settings::rememberSaveFolder(exports + QStringLiteral("/march.csv"));
+    EXPECT_EQ(settings::saveDialogFolder(), QFileInfo(exports).absoluteFilePath());
+    EXPECT_TRUE(settings::desktopSettingsPath().startsWith(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)))
+        << "kept with the user's desktop settings, not in the data folder";
+
+    QDir(exports).removeRecursively();
+    EXPECT_EQ(settings::saveDialogFolder(), documents) << "a folder that is gone is not offered";
+}
+
+} // namespace

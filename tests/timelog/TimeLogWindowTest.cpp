@@ -13,10 +13,12 @@
 #include "PdfProbe.h"
 #include "QtPrinters.h"
 #include "ReportPrinter.h"
+#include "Settings.h"
 #include "UInOut.h"
 #include "ULogTask.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -819,3 +821,112 @@ TEST_F(TimeLogWindowTest, PrintWithNoPrinterSaysSoAndTheSetUpsPdfPrinterThenWrit
     EXPECT_EQ(services.messages->shown.size(), 1);
     EXPECT_GE(test::pdfPageCount(pdf), 1);
 }
+namespace {
+
+TEST_F(TimeLogWindowTest, TabLeadsFromTheGridsLastCellThroughEveryToolbarButtonAndSpacePressesIt)
+{
+    addSample();
+    open();
+    wireTimeLogOutputs(*win); // Export and the printing buttons
+    DBGrid *grid = win->GRInout;
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, grid->model()->columnCount() - 1));
+    ASSERT_TRUE(grid->hasFocus());
+    // In browse mode every button but Accept and Reject is on; Tab visits them in order.
+    QList<QToolButton *> reached;
+    for (int i = 0; i < 40 && reached.size() < 16; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (auto *b = qobject_cast<QToolButton *>(QApplication::focusWidget()))
+            if (!reached.contains(b))
+                reached << b;
+    }
+    QStringList names;
+    for (QToolButton *b : reached)
+        names << b->objectName();
+    EXPECT_EQ(names,
+              (QStringList{u"navcFirst"_s, u"navcPrior"_s, u"navcNext"_s, u"navcLast"_s,
+                           u"bbcAdd"_s, u"bbcEdit"_s, u"bbcCopy"_s, u"bbcDelete"_s, u"bClearAll"_s,
+                           u"tbbLogTask"_s, u"bbcExport"_s, u"sbFilter"_s, u"tbbClearFilter"_s,
+                           u"sbPrnSetup"_s, u"sbPreview"_s, u"sbPrint"_s}));
+    for (QToolButton *b : reached)
+        EXPECT_FALSE(b->accessibleName().isEmpty()) << b->objectName().toStdString();
+
+    // Space on "Last" moves to the last record, as a click does.
+    QToolButton *last = win->navcLast;
+    last->setFocus();
+    QTest::keyClick(last, Qt::Key_Space);
+    settle();
+    EXPECT_EQ(dm->TBInoutWDate->asDateTime(), dt::fromDate(QDate(2026, 3, 5)));
+}
+
+TEST_F(TimeLogWindowTest, TheWindowGrowsFromItsDrawnSizeAndRemembersTheSizeTheUserGave)
+{
+    open();
+    EXPECT_EQ(win->size(), QSize(TFInOut::kClientWidth, TFInOut::kClientHeight));
+    const int gridHeight = win->GRInout->height();
+    win->resize(900, 500);
+    QCoreApplication::processEvents();
+    EXPECT_GT(win->GRInout->height(), gridHeight) << "the grid takes the room";
+    win->hide();
+    EXPECT_EQ(TFInOut::savedSize(), QSize(900, 500));
+    win->resize(100, 100);
+    EXPECT_EQ(win->size(), QSize(TFInOut::kClientWidth, TFInOut::kClientHeight))
+        << "the drawn size is the smallest";
+    settings::setDesktopValue(u"TimeLog/Size"_s, QVariant()); // the other tests' windows
+}
+
+TEST_F(TimeLogWindowTest, TheDateColumnHoldsTheLocalesWidestShortDate)
+{
+    FormatSettings &formats = FormatSettings::instance();
+    const QString before = formats.shortDateFormat;
+    formats.shortDateFormat = u"d MMM yyyy"_s; // the C locale's, the widest of the three
+    open();
+    win->GRInout->applyDisplayWidths();
+    const QFontMetrics fm = win->GRInout->fontMetrics();
+    const int column = win->GRInout->gridModel()->columnOf(u"WDate"_s);
+    for (const QString &sample : formats.shortDateSamples())
+        EXPECT_GT(win->GRInout->columnWidth(column), fm.horizontalAdvance(sample))
+            << sample.toStdString();
+    formats.shortDateFormat = before;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TimeLogWindowTest, AssistiveTechnologySeesTheRowsOnScreenAndTheRecordCount)
+{
+    constexpr int kRecords = 60;
+    for (int i = 0; i < kRecords; ++i)
+        add(QDate(2026, 1, 1).addDays(i), u"Acme"_s, u"Design"_s, QTime(9, 0), QTime(10, 0));
+    dm->TBInout->first();
+    open();
+    DBGrid *grid = win->GRInout;
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(grid);
+    ASSERT_TRUE(iface);
+    EXPECT_EQ(iface->role(), QAccessible::Table);
+    EXPECT_EQ(iface->text(QAccessible::Name), u"Time Log"_s);
+    EXPECT_TRUE(iface->text(QAccessible::Description).contains(QString::number(kRecords)));
+    const int columns = grid->model()->columnCount();
+    const int shown = iface->childCount() / columns;
+    EXPECT_GT(shown, 0);
+    EXPECT_LT(shown, kRecords) << "only the rows on screen, not the whole log";
+    EXPECT_EQ(iface->childCount() % columns, 0);
+
+    auto firstDate = [&] {
+        QAccessibleInterface *cell = iface->child(0);
+        return cell ? cell->text(QAccessible::Name) : QString();
+    };
+    const QString top = firstDate();
+    EXPECT_EQ(top, grid->model()->index(0, 0).data().toString());
+    EXPECT_EQ(iface->indexOfChild(iface->child(columns + 1)), columns + 1);
+    EXPECT_EQ(iface->child(0)->parent(), iface);
+
+    grid->scrollToBottom();
+    QCoreApplication::processEvents();
+    const QString bottom = firstDate();
+    EXPECT_NE(bottom, top) << "the cells follow the scrolled rows";
+    EXPECT_EQ(bottom, grid->model()->index(grid->rowAt(0), 0).data().toString());
+}
+
+} // namespace

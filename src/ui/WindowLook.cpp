@@ -1,0 +1,62 @@
+// WindowLook: window flags by border kind, hints, tool buttons and the accessible-name check.
+#include "WindowLook.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QToolButton>
+#include <QWidget>
+
+namespace kv::look {
+
+void setHint(QWidget *control, const QString &hint)
+{
+    control->setToolTip(hint);
+    // A tool button's caption ("All") is short for its hint ("Delete All"): the hint names it.
+    const auto *button = qobject_cast<QAbstractButton *>(control);
+    if (!button || button->text().isEmpty() || qobject_cast<QToolButton *>(control))
+        control->setAccessibleName(hint);
+}
+
+QToolButton *toolButton(QWidget *parent, const char *name, const QString &hint, ToolIcon icon,
+                        const QString &caption)
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setIcon(toolIcon(icon));
+    b->setIconSize(QSize(16, 16));
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::TabFocus);
+    if (!caption.isEmpty()) {
+        b->setText(caption);
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    }
+    setHint(b, hint);
+    return b;
+}
+
+QString accessibleName(QWidget *widget)
+{
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(widget);
+    return iface ? iface->text(QAccessible::Name).trimmed() : QString();
+}
+
+QList<QWidget *> unnamedControls(QWidget *window)
+{
+    QList<QWidget *> unnamed;
+    const QList<QWidget *> children = window->findChildren<QWidget *>();
+    for (QWidget *w : children) {
+        if (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy())
+            continue;
+        // Editors that belong to a compound control (the line edit of a combo or spin box)
+        // are named through their owner.
+        if (w->parentWidget() && (w->parentWidget()->focusProxy() == w))
+            continue;
+        if (w->window() != window)
+            continue;
+        if (accessibleName(w).isEmpty())
+            unnamed.append(w);
+    }
+    return unnamed;
+}
+
+} // namespace kv::look
