@@ -9,6 +9,8 @@
 #include "TodoWidgets.h"
 #include "UToDoTask.h"
 
+#include "WindowLook.h"
+
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -31,19 +33,6 @@ constexpr int kMemoHeight = 133;
 constexpr int kComboWidth = 34;
 constexpr int kListLines = 8;
 
-QToolButton *toolButton(QWidget *parent, const char *name, const QString &hint,
-                        QStyle::StandardPixmap icon)
-{
-    auto *b = new QToolButton(parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(hint);
-    b->setAccessibleName(hint);
-    b->setIcon(parent->style()->standardIcon(icon));
-    b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::NoFocus);
-    return b;
-}
-
 QLabel *smallLabel(QWidget *parent, const QString &text)
 {
     auto *l = new QLabel(text, parent);
@@ -64,8 +53,7 @@ TfQuickTodo::TfQuickTodo(TDMKV &dm, QWidget *parent) : QDialog(parent), m_dm(dm)
 {
     setObjectName(QStringLiteral("fQuickTodo"));
     setWindowTitle(tr("Kestrova-ToDo QuickAdd"));
-    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    look::setBorder(this, look::Border::Tool);
     setFixedSize(kClientWidth, kClientHeight);
     setProperty("helpContext", kHelpContext);
 
@@ -106,8 +94,8 @@ TfQuickTodo::TfQuickTodo(TDMKV &dm, QWidget *parent) : QDialog(parent), m_dm(dm)
     meTask->setPalette(tip);
     limitMemoLength(meTask, kMaxTaskLength);
 
-    tbbPost = toolButton(this, "tbbPost", tr("Accept"), QStyle::SP_DialogApplyButton);
-    tbbCancel = toolButton(this, "tbbCancel", tr("Reject"), QStyle::SP_DialogCancelButton);
+    tbbPost = look::toolButton(this, "tbbPost", tr("Accept"), ToolIcon::Accept);
+    tbbCancel = look::toolButton(this, "tbbCancel", tr("Reject"), ToolIcon::Reject);
     connect(tbbPost, &QToolButton::clicked, this, &TfQuickTodo::tbbPostClick);
     connect(tbbCancel, &QToolButton::clicked, this, &TfQuickTodo::tbbCancelClick);
 

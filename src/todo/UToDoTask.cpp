@@ -4,6 +4,8 @@
 #include "Services.h"
 #include "TableStateLabel.h"
 
+#include "WindowLook.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -25,19 +27,6 @@ constexpr int kWidth = 228;
 constexpr int kHeight = 209;
 constexpr int kMemoWidth = 218;
 constexpr int kMemoHeight = 133;
-
-QToolButton *toolButton(QWidget *parent, const char *name, const QString &hint,
-                        QStyle::StandardPixmap icon)
-{
-    auto *b = new QToolButton(parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(hint);
-    b->setAccessibleName(hint);
-    b->setIcon(parent->style()->standardIcon(icon));
-    b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::NoFocus);
-    return b;
-}
 
 } // namespace
 
@@ -72,8 +61,7 @@ TfToDoTask::TfToDoTask(StoreTable *todo, QWidget *parent) : QDialog(parent), m_t
 {
     setObjectName(QStringLiteral("fToDoTask"));
     setWindowTitle(tr("Kestrova - ToDo Task"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    look::setBorder(this, look::Border::FixedCloseBox);
     setFixedSize(kWidth, kHeight);
     setProperty("helpContext", kHelpContext);
 
@@ -95,9 +83,9 @@ TfToDoTask::TfToDoTask(StoreTable *todo, QWidget *parent) : QDialog(parent), m_t
     small.setPointSizeF(small.pointSizeF() * 0.8);
     lCaption->setFont(small);
 
-    tbbPost = toolButton(this, "tbbPost", tr("Accept"), QStyle::SP_DialogApplyButton);
-    tbbCancel = toolButton(this, "tbbCancel", tr("Reject"), QStyle::SP_DialogCancelButton);
-    tbbClose = toolButton(this, "tbbClose", tr("Exit"), QStyle::SP_DialogCloseButton);
+    tbbPost = look::toolButton(this, "tbbPost", tr("Accept"), ToolIcon::Accept);
+    tbbCancel = look::toolButton(this, "tbbCancel", tr("Reject"), ToolIcon::Reject);
+    tbbClose = look::toolButton(this, "tbbClose", tr("Exit"), ToolIcon::Exit);
     tbbClose->setText(tr("Exit"));
     tbbClose->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     connect(tbbPost, &QToolButton::clicked, this, &TfToDoTask::tbbPostClick);

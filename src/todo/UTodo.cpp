@@ -17,6 +17,8 @@
 #include "UToDoTask.h"
 #include "UqrToDoList.h"
 
+#include "WindowLook.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -44,25 +46,6 @@ const QColor kGreen(0, 128, 0);
 const QString kDeleteText = QStringLiteral("Kestrova: Delete this record?");
 const QString kDeleteAllText = QStringLiteral(
     "Kestrova: This will delete all records\r\nin the current To Do List view.\r\nAre you sure?");
-
-QToolButton *toolButton(QWidget *parent, const char *name, const QString &hint,
-                        QStyle::StandardPixmap icon, const QString &caption = QString())
-{
-    auto *b = new QToolButton(parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(hint);
-    b->setAccessibleName(hint);
-    b->setIcon(parent->style()->standardIcon(icon));
-    b->setIconSize(QSize(16, 16));
-    b->setAutoRaise(true);
-    // The record buttons never take the focus from the grid (its editor keeps its text).
-    b->setFocusPolicy(Qt::NoFocus);
-    if (!caption.isEmpty()) {
-        b->setText(caption);
-        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    }
-    return b;
-}
 
 QLabel *smallLabel(QWidget *parent, const QString &text, const char *name = nullptr,
                    const QColor &color = QColor())
@@ -102,8 +85,7 @@ TfTodo::TfTodo(TDMKV &dm, TfToDoTask *task, TfqrToDoList *report, QWidget *paren
 {
     setObjectName(QStringLiteral("fTodo"));
     setWindowTitle(tr("Kestrova ToDo List"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    look::setBorder(this, look::Border::FixedCloseBox);
     setFixedSize(kClientWidth, kClientHeight);
     setProperty("helpContext", kHelpContext);
 
@@ -191,7 +173,7 @@ void TfTodo::buildSearchLine(QWidget *area)
     eTaskSearch->setAccessibleName(tr("Task Search"));
     eTaskSearch->setMaxLength(kMaxSearchLength);
     row->addWidget(eTaskSearch, 1);
-    tbbSearch = toolButton(area, "tbbSearch", tr("Task Search"), QStyle::SP_FileDialogContentsView);
+    tbbSearch = look::toolButton(area, "tbbSearch", tr("Task Search"), ToolIcon::Search);
     connect(tbbSearch, &QToolButton::clicked, this, &TfTodo::tbbSearchClick);
     // Enter in the search box searches as the button does.
     connect(eTaskSearch, &QLineEdit::returnPressed, this, [this] {
@@ -210,6 +192,7 @@ void TfTodo::buildGrid()
 {
     grTodo = new DBGrid(this);
     grTodo->setObjectName(QStringLiteral("grTodo"));
+    grTodo->setAccessibleName(tr("ToDo List"));
     grTodo->fitToWidth = true;
     grTodo->setWordWrap(false);
     grTodo->horizontalHeader()->setSectionsClickable(false);
@@ -274,24 +257,24 @@ void TfTodo::buildToolbar(QWidget *area)
         return b;
     };
     auto gap = [&] { row->addSpacing(6); };
-    tbbAdd = add(toolButton(area, "tbbAdd", tr("New"), QStyle::SP_FileIcon), &TfTodo::tbbAddClick);
-    tbbEdit = add(toolButton(area, "tbbEdit", tr("Edit"), QStyle::SP_FileDialogDetailedView),
-                  &TfTodo::tbbEditClick);
-    tbbDelete = add(toolButton(area, "tbbDelete", tr("Delete"), QStyle::SP_TrashIcon),
+    tbbAdd = add(look::toolButton(area, "tbbAdd", tr("New"), ToolIcon::New), &TfTodo::tbbAddClick);
+    tbbEdit =
+        add(look::toolButton(area, "tbbEdit", tr("Edit"), ToolIcon::Edit), &TfTodo::tbbEditClick);
+    tbbDelete = add(look::toolButton(area, "tbbDelete", tr("Delete"), ToolIcon::Delete),
                     &TfTodo::tbbDeleteClick);
-    tbbDelAll = add(toolButton(area, "tbbDelAll", tr("Delete All in Current View"),
-                               QStyle::SP_TrashIcon, tr("All")),
+    tbbDelAll = add(look::toolButton(area, "tbbDelAll", tr("Delete All in Current View"),
+                                     ToolIcon::DeleteAll, tr("All")),
                     &TfTodo::tbbDelAllClick);
     QFont bold = tbbDelAll->font();
     bold.setBold(true);
     tbbDelAll->setFont(bold);
     gap();
-    tbbPost = add(toolButton(area, "tbbPost", tr("Accept"), QStyle::SP_DialogApplyButton),
+    tbbPost = add(look::toolButton(area, "tbbPost", tr("Accept"), ToolIcon::Accept),
                   &TfTodo::tbbPostClick);
-    tbbCancel = add(toolButton(area, "tbbCancel", tr("Cancel"), QStyle::SP_DialogCancelButton),
+    tbbCancel = add(look::toolButton(area, "tbbCancel", tr("Cancel"), ToolIcon::Reject),
                     &TfTodo::tbbCancelClick);
     gap();
-    tbbSort = add(toolButton(area, "tbbSort", tr("Sort Options"), QStyle::SP_ArrowDown), nullptr);
+    tbbSort = add(look::toolButton(area, "tbbSort", tr("Sort Options"), ToolIcon::Sort), nullptr);
     pmSortOpt = new QMenu(tbbSort);
     pmSortOpt->setObjectName(QStringLiteral("pmSortOpt"));
     void (TfTodo::*sortHandlers[])() = {&TfTodo::DueDateInDateTime1Click,
@@ -311,22 +294,23 @@ void TfTodo::buildToolbar(QWidget *area)
     tbbSort->setMenu(pmSortOpt);
     tbbSort->setPopupMode(QToolButton::InstantPopup);
     gap();
-    sbFilter =
-        add(toolButton(area, "sbFilter", tr("ToDo List Filter"), QStyle::SP_FileDialogListView),
-            &TfTodo::sbFilterClick);
-    tbbClearFilter = add(toolButton(area, "tbbClearFilter", tr("Stop"), QStyle::SP_BrowserStop),
-                         &TfTodo::tbbClearFilterClick);
+    sbFilter = add(look::toolButton(area, "sbFilter", tr("ToDo List Filter"), ToolIcon::Filter),
+                   &TfTodo::sbFilterClick);
+    tbbClearFilter =
+        add(look::toolButton(area, "tbbClearFilter", tr("Stop"), ToolIcon::ClearFilter),
+            &TfTodo::tbbClearFilterClick);
     gap();
-    sbPrnSetup = add(toolButton(area, "sbPrnSetup", tr("Printer Setup"), QStyle::SP_ComputerIcon),
-                     &TfTodo::sbPrnSetupClick);
-    sbPrint = add(toolButton(area, "sbPrint", tr("Print"), QStyle::SP_DriveFDIcon),
-                  &TfTodo::sbPrintClick);
+    sbPrnSetup =
+        add(look::toolButton(area, "sbPrnSetup", tr("Printer Setup"), ToolIcon::PrinterSetup),
+            &TfTodo::sbPrnSetupClick);
+    sbPrint =
+        add(look::toolButton(area, "sbPrint", tr("Print"), ToolIcon::Print), &TfTodo::sbPrintClick);
     gap();
-    tbbShowTask = add(toolButton(area, "tbbShowTask", tr("Multi-line Task Display/Edit"),
-                                 QStyle::SP_FileDialogContentsView),
-                      &TfTodo::tbbShowTaskClick);
+    tbbShowTask = add(
+        look::toolButton(area, "tbbShowTask", tr("Multi-line Task Display/Edit"), ToolIcon::Task),
+        &TfTodo::tbbShowTaskClick);
     row->addStretch();
-    tbbExit = toolButton(area, "tbbExit", tr("Exit"), QStyle::SP_DialogCloseButton, tr("Exit"));
+    tbbExit = look::toolButton(area, "tbbExit", tr("Exit"), ToolIcon::Exit, tr("Exit"));
     row->addWidget(tbbExit);
     connect(tbbExit, &QToolButton::clicked, this, [this] { close(); });
 }

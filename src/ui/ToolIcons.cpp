@@ -101,6 +101,10 @@ QString toolIconName(ToolIcon icon)
         return QStringLiteral("mail-message-new");
     case ToolIcon::View:
         return QStringLiteral("view-reveal");
+    case ToolIcon::Search:
+        return QStringLiteral("system-search");
+    case ToolIcon::Sort:
+        return QStringLiteral("view-sort-ascending");
     }
     return QString();
 }

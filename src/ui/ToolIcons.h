@@ -28,6 +28,8 @@ enum class ToolIcon {
     Exit,
     Email,
     View,
+    Search,
+    Sort,
 };
 
 /// The picture of `icon` in the colour of its kind (navigation navy, Accept green, Reject and

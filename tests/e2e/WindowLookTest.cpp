@@ -20,7 +20,10 @@
 #include "UJob.h"
 #include "ULogTask.h"
 #include "UQuickStart.h"
+#include "UQuickTodo.h"
 #include "USelDef.h"
+#include "UToDoTask.h"
+#include "UTodo.h"
 #include "UfEmptyJob.h"
 #include "UfTaskDe.h"
 #include "XProgress.h"
@@ -198,6 +201,18 @@ TEST_F(WindowLookTest, TheTimeLogWindows)
     look(log.fdInOut, {QStringLiteral("Kestrova - Time Log Filter Setup"), Qt::Dialog, kCloseOnly},
          "filter");
     look(log.mdNotes, {QStringLiteral("Time Record Notes"), Qt::Dialog, kCloseOnly}, "notes");
+}
+
+TEST_F(WindowLookTest, TheToDoWindows)
+{
+    TfToDoTask task(DMKV->TBTodo);
+    TfTodo list(*DMKV, &task);
+    look(&list, {QStringLiteral("Kestrova ToDo List"), Qt::Dialog, kCloseOnly}, "todo");
+    look(&task, {QStringLiteral("Kestrova - ToDo Task"), Qt::Dialog, kCloseOnly}, "todotask");
+    TfQuickTodo quick(*DMKV);
+    look(&quick, {QStringLiteral("Kestrova-ToDo QuickAdd"), Qt::Tool, kCloseOnly}, "quickadd");
+    if (DMKV->TBTodo->state() != StoreTable::State::Browse)
+        DMKV->TBTodo->cancel(); // quick add starts a task when it is shown
 }
 
 TEST_F(WindowLookTest, TheExportWindows)
