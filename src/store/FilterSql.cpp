@@ -6,7 +6,9 @@
 //     is p with its last character raised by one; equality is "=". Without case, every
 //     character stands for the characters that fold to the same letter (found once from the
 //     folding table the text comparison uses), so a prefix becomes a few ranges; beyond
-//     kMaxVariants spellings only the leading characters are taken and the condition narrows.
+//     kMaxVariants spellings only the leading characters are taken and the condition narrows,
+//     unless SQLite's ASCII-only NOCASE comparison is exact for the operand (ASCII without the
+//     letters other characters fold to), which then decides each row behind the ranges.
 //   * Dates, times and whole numbers are stored as integers: the integers a value or bound
 //     accepts (with the engine's own tolerance) form an interval, found by bisection with the
 //     engine's comparison itself, so the condition is a plain integer range.
@@ -26,7 +28,7 @@ namespace kv::filtersql {
 
 namespace {
 
-constexpr int kMaxVariants = 64;
+constexpr int kMaxVariants = 256;
 constexpr double kRelative = 1e-9;
 
 bool isText(FieldType t)
@@ -102,6 +104,19 @@ qsizetype spelledLength(const QString &text, bool caseSensitive)
     return text.size();
 }
 
+/// Whether SQLite's ASCII case folding matches `text` exactly as the text comparison does: ASCII
+/// only, and none of the letters that other characters fold to (the Kelvin sign to k, the long
+/// s to s).
+bool asciiFolds(const QString &text)
+{
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u > 0x7F || u == u'k' || u == u'K' || u == u's' || u == u'S')
+            return false;
+    }
+    return true;
+}
+
 Condition textOperand(const FilterTerm &t, const QString &col, const FilterTerm::Operand &op)
 {
     if (op.isNull)
@@ -123,6 +138,25 @@ Condition textOperand(const FilterTerm &t, const QString &col, const FilterTerm:
     Condition c;
     c.push = n == v.size() ? Push::Exact : Push::Narrow;
     QStringList parts;
+    if (!t.caseSensitive && asciiFolds(v)) {
+        // SQLite's own case-blind comparison decides it, cheaply for every row; the spellings
+        // of the first characters give the index its ranges.
+        c.push = Push::Exact;
+        if (t.match == FilterTerm::Match::Whole) {
+            c.sql = col + QStringLiteral(" = ? COLLATE NOCASE");
+            c.binds << v;
+        } else {
+            c.sql = QStringLiteral("substr(") + col + QStringLiteral(", 1, ?) = ? COLLATE NOCASE");
+            c.binds << qint64(v.size()) << v;
+        }
+        for (const QString &f : forms) {
+            parts << u'(' + col + QStringLiteral(" >= ? AND ") + col + QStringLiteral(" < ?)");
+            c.binds << f << successor(f);
+        }
+        c.sql = u'(' + c.sql + QStringLiteral(" AND (") + parts.join(QStringLiteral(" OR ")) +
+                QStringLiteral("))");
+        return c;
+    }
     if (t.match == FilterTerm::Match::Whole && c.push == Push::Exact) {
         QStringList marks;
         for (const QString &f : forms) {
