@@ -12,7 +12,7 @@ build="${1:-build/release}"
 records="${2:-100000}"
 pairs="${3:-5}"
 data="${TMPDIR:-/tmp}/kestrova-bench/$records/Data"
-bin="$build/src/shell/kestrova"
+bin="$build/app/kestrova"
 [ -x "$bin" ] || bin="$(find "$build" -type f -name kestrova -perm -u+x | head -n1)"
 [ -x "$bin" ] || { echo "no kestrova program under $build"; exit 1; }
 [ -f "$data/Tinout201.DAT" ] || { echo "no generated log of $records records in $data"; exit 1; }

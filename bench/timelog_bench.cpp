@@ -55,10 +55,18 @@ struct Fixture
     std::unique_ptr<TFInOut> win;
 };
 
+/// The fixture lives until main() drops it: its windows must go before the application does.
+std::unique_ptr<Fixture> &fixtureSlot()
+{
+    static std::unique_ptr<Fixture> f;
+    return f;
+}
+
 Fixture &fixture()
 {
-    static Fixture f;
-    return f;
+    if (!fixtureSlot())
+        fixtureSlot() = std::make_unique<Fixture>();
+    return *fixtureSlot();
 }
 
 /// A line of /proc/self/status in kB: "VmRSS" (all resident memory), "RssAnon" (the heap and
@@ -185,5 +193,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    fixtureSlot().reset();
     return 0;
 }
