@@ -12,6 +12,7 @@ import sys
 # kind: "ms" (time, at most the target) or "rate" (records per second, at least the target).
 TARGETS = [
     ("bench_timelog", "BM_ClientFilterAppliedAndShown", None, "client filter applied, first screen", "ms", 150),
+    ("bench_timelog", "BM_MonthFilterAppliedAndShown", None, "one-month date filter applied, first screen", "ms", 100),
     ("bench_timelog", "BM_TotalHoursClientFilter", None, "total of a client filter (window)", "ms", 150),
     ("bench_timelog", "BM_ShowWithFirstScreen", None, "window shown with first screen", "ms", None),
     ("bench_timelog", "BM_SortSwitchByTitleClick", None, "sort switch", "ms", None),

@@ -3,8 +3,10 @@
 // total of hours with and without the filter, and a scroll to the last record and back (with
 // the resident memory afterwards).
 #include "DBGrid.h"
+#include "DateTime.h"
 #include "FakeServices.h"
 #include "FilterDialog.h"
+#include "FormatSettings.h"
 #include "KVDM.h"
 #include "TimeLogGenerator.h"
 #include "UInOut.h"
@@ -138,6 +140,29 @@ void BM_ClientFilterAppliedAndShown(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ClientFilterAppliedAndShown)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+/// One month of the log (March 2020) as a date range, applied and its first screen shown.
+void BM_MonthFilterAppliedAndShown(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    f.win->show();
+    f.paint();
+    Criterion month;
+    month.fieldName = QStringLiteral("WDate");
+    month.match = MatchKind::Range;
+    const FormatSettings &fs = FormatSettings::instance();
+    month.lower = fs.formatDate(dt::fromDate(QDate(2020, 3, 1)));
+    month.upper = fs.formatDate(dt::fromDate(QDate(2020, 3, 31)));
+    for (auto _ : state) {
+        f.win->fdInOut->setCriteria({month});
+        f.paint();
+        state.PauseTiming();
+        f.win->fdInOut->clearCriteria();
+        f.paint();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_MonthFilterAppliedAndShown)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_TotalHours(benchmark::State &state)
 {
