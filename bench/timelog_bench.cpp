@@ -3,8 +3,10 @@
 // total of hours with and without the filter, and a scroll to the last record and back (with
 // the resident memory afterwards).
 #include "DBGrid.h"
+#include "DateTime.h"
 #include "FakeServices.h"
 #include "FilterDialog.h"
+#include "FormatSettings.h"
 #include "KVDM.h"
 #include "TimeLogGenerator.h"
 #include "UInOut.h"
@@ -55,10 +57,18 @@ struct Fixture
     std::unique_ptr<TFInOut> win;
 };
 
+/// The fixture lives until main() drops it: its windows must go before the application does.
+std::unique_ptr<Fixture> &fixtureSlot()
+{
+    static std::unique_ptr<Fixture> f;
+    return f;
+}
+
 Fixture &fixture()
 {
-    static Fixture f;
-    return f;
+    if (!fixtureSlot())
+        fixtureSlot() = std::make_unique<Fixture>();
+    return *fixtureSlot();
 }
 
 /// A line of /proc/self/status in kB: "VmRSS" (all resident memory), "RssAnon" (the heap and
@@ -131,6 +141,29 @@ void BM_ClientFilterAppliedAndShown(benchmark::State &state)
 }
 BENCHMARK(BM_ClientFilterAppliedAndShown)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+/// One month of the log (March 2020) as a date range, applied and its first screen shown.
+void BM_MonthFilterAppliedAndShown(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    f.win->show();
+    f.paint();
+    Criterion month;
+    month.fieldName = QStringLiteral("WDate");
+    month.match = MatchKind::Range;
+    const FormatSettings &fs = FormatSettings::instance();
+    month.lower = fs.formatDate(dt::fromDate(QDate(2020, 3, 1)));
+    month.upper = fs.formatDate(dt::fromDate(QDate(2020, 3, 31)));
+    for (auto _ : state) {
+        f.win->fdInOut->setCriteria({month});
+        f.paint();
+        state.PauseTiming();
+        f.win->fdInOut->clearCriteria();
+        f.paint();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_MonthFilterAppliedAndShown)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 void BM_TotalHours(benchmark::State &state)
 {
     Fixture &f = fixture();
@@ -185,5 +218,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    fixtureSlot().reset();
     return 0;
 }

@@ -34,6 +34,13 @@
 //     scan finds nothing, or a callback throws, the buffer and position are restored.
 //   * No SQLite statement is stepping while user code (events, filter) runs: batches are read
 //     into memory first, so callbacks may use other tables on the same file.
+//   * The filter has two parts: terms the store reads (FilterTerm) and a predicate for what
+//     they cannot decide. While filtered, every read of the view (moves, find, grids, totals,
+//     the check that the current record is still visible) carries the terms' SQL condition
+//     (FilterSql.cpp), which narrows or decides exactly and never admits less than the terms;
+//     the predicate then sees only records that met it. When the terms decide the whole
+//     filter (no predicate, no term left over), counts, sums and record numbers are single
+//     SQL statements over the same condition.
 //
 // States and the function that performs each transition:
 //
@@ -55,6 +62,7 @@
 
 #include "DateTime.h"
 #include "FieldValue.h"
+#include "FilterSql.h"
 #include "PictureMask.h"
 #include "StoreConnection.h"
 
@@ -62,6 +70,7 @@
 #include <QFileInfo>
 #include <QThread>
 #include <algorithm>
+#include <cmath>
 #include <deque>
 #include <limits>
 #include <optional>
@@ -216,6 +225,12 @@ struct StoreTable::Impl
     int batchSize = kFirstBatch;
 
     std::vector<std::pair<QString, PictureMask>> masks;
+
+    /// The filter's terms as one SQL condition (see compileFilter).
+    bool filterCompiled = false;
+    QString filterWhere; ///< empty when no term narrows
+    QVariantList filterBinds;
+    bool filterExact = true; ///< every term is decided by filterWhere
 
     struct Snapshot
     {
@@ -453,14 +468,65 @@ struct StoreTable::Impl
         return lead.isEmpty() ? spelled : lead + QStringLiteral(" AND ") + spelled;
     }
 
+    // ---- the filter in SQL ----
+
+    void compileFilter()
+    {
+        filterCompiled = true;
+        filterWhere.clear();
+        filterBinds.clear();
+        filterExact = true;
+        QStringList parts;
+        for (const FilterTerm &t : q.m_filterTerms) {
+            const Field *f = q.findField(t.fieldName);
+            if (!f || f->isCalculated()) {
+                filterExact = false;
+                continue;
+            }
+            filtersql::Condition c =
+                filtersql::forTerm(t, quoteIdentifier(f->fieldName()), f->dataType());
+            if (c.push != filtersql::Push::Exact)
+                filterExact = false;
+            if (c.push == filtersql::Push::None)
+                continue;
+            parts << u'(' + c.sql + u')';
+            filterBinds << c.binds;
+        }
+        filterWhere = parts.join(QStringLiteral(" AND "));
+    }
+
+    /// The SQL condition every record of the view meets (empty when none).
+    const QString &viewWhere(QVariantList &binds)
+    {
+        static const QString none;
+        if (!q.m_filtered || q.m_filterTerms.empty())
+            return none;
+        if (!filterCompiled)
+            compileFilter();
+        binds << filterBinds;
+        return filterWhere;
+    }
+
+    /// Whether the filter needs the predicate (or calculated fields) beyond SQL.
+    bool residualFilter() const
+    {
+        if (!q.m_filtered)
+            return false;
+        if (q.m_filter)
+            return true;
+        return !q.m_filterTerms.empty() && !(filterCompiled && filterExact);
+    }
+
     QString fetchSql(int direction, const Position *from, const QString &extraWhere,
-                     const QVariantList &extraBinds, QVariantList &binds) const
+                     const QVariantList &extraBinds, QVariantList &binds)
     {
         QStringList where;
         if (!extraWhere.isEmpty()) {
             where << extraWhere;
             binds << extraBinds;
         }
+        if (const QString &view = viewWhere(binds); !view.isEmpty())
+            where << view;
         if (from)
             where << positionCondition(direction, *from, binds);
         QString sql = QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + sqlTable;
@@ -524,11 +590,17 @@ struct StoreTable::Impl
         }
     }
 
-    std::optional<Row> fetchRow(qint64 rowId)
+    /// The record with `rowId`; with `inView`, only when it meets the filter's SQL condition.
+    std::optional<Row> fetchRow(qint64 rowId, bool inView = false)
     {
-        SqlQuery query(*conn, QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") +
-                                  sqlTable + QStringLiteral(" WHERE rowid = ?"));
-        query.bind(1, rowId);
+        QVariantList binds{rowId};
+        QString sql = QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + sqlTable +
+                      QStringLiteral(" WHERE rowid = ?");
+        if (inView)
+            if (const QString &view = viewWhere(binds); !view.isEmpty())
+                sql += QStringLiteral(" AND ") + view;
+        SqlQuery query(*conn, sql);
+        query.bindAll(binds);
         if (!query.next(StoreError::kOpenFailed))
             return std::nullopt;
         return readRow(query);
@@ -713,7 +785,7 @@ struct StoreTable::Impl
             return;
         }
         const Position old = current;
-        if (std::optional<Row> row = fetchRow(old.rowId)) {
+        if (std::optional<Row> row = fetchRow(old.rowId, true)) {
             Snapshot saved = snapshot();
             try {
                 load(*row);
@@ -1350,7 +1422,7 @@ bool StoreTable::findKey(const QVariantList &values)
     try {
         // Usually the first match is the answer: without a filter it always is; with one, start
         // small and grow while the filter rejects.
-        const int firstLimit = (m_filtered && m_filter) ? kFirstFindBatch : 1;
+        const int firstLimit = d->residualFilter() ? kFirstFindBatch : 1;
         const bool found = d->walk(
             +1, std::nullopt, firstLimit, 8,
             [this](Row &r) {
@@ -1438,9 +1510,16 @@ void StoreTable::setFiltered(bool on)
 
 void StoreTable::setFilter(Predicate predicate)
 {
+    setFilter(std::move(predicate), {});
+}
+
+void StoreTable::setFilter(Predicate rest, std::vector<FilterTerm> terms)
+{
     if (isActive())
         d->endPendingEdit();
-    m_filter = std::move(predicate);
+    m_filter = std::move(rest);
+    m_filterTerms = std::move(terms);
+    d->compileFilter();
     if (isActive() && m_filtered) {
         d->reloadCurrent();
         d->emitData();
@@ -1484,10 +1563,14 @@ double StoreTable::sumOfField(const QString &fieldName)
 {
     d->checkActive();
     const Field &field = fieldByName(fieldName);
-    if ((!m_filtered || !m_filter) && !field.isCalculated()) {
-        SqlQuery total(*d->conn, QStringLiteral("SELECT total(") +
-                                     quoteIdentifier(field.fieldName()) +
-                                     QStringLiteral(") FROM ") + d->sqlTable);
+    if (!d->residualFilter() && !field.isCalculated()) {
+        QVariantList binds;
+        QString sql = QStringLiteral("SELECT total(") + quoteIdentifier(field.fieldName()) +
+                      QStringLiteral(") FROM ") + d->sqlTable;
+        if (const QString &view = d->viewWhere(binds); !view.isEmpty())
+            sql += QStringLiteral(" WHERE ") + view;
+        SqlQuery total(*d->conn, sql);
+        total.bindAll(binds);
         return total.next(StoreError::kOpenFailed) ? total.real(0) : 0.0;
     }
     double sum = 0.0;
@@ -1505,6 +1588,22 @@ double StoreTable::sumOfField(const QString &fieldName)
     }
     d->restore(std::move(saved));
     return sum;
+}
+
+bool FilterTerm::sameValue(FieldType type, double a, double b)
+{
+    if (type == FieldType::Time)
+        return std::fabs(a - b) < 0.5 / 86'400.0; // within half a second
+    return std::fabs(a - b) <= 1e-9 * std::max(1.0, std::fabs(a));
+}
+
+bool StoreTable::decidesExactly(const FilterTerm &term) const
+{
+    const Field *f = findField(term.fieldName);
+    if (!f || f->isCalculated())
+        return false;
+    return filtersql::forTerm(term, quoteIdentifier(f->fieldName()), f->dataType()).push ==
+           filtersql::Push::Exact;
 }
 
 qint64 StoreTable::currentRowId() const
@@ -1580,13 +1679,18 @@ int StoreTable::readView(int direction, const ViewKey *from, int limit,
 qint64 StoreTable::countView(const ViewKey *before)
 {
     d->checkActive();
-    if (!m_filtered || !m_filter) {
+    if (!d->residualFilter()) {
         QVariantList binds;
-        QString sql = QStringLiteral("SELECT count(*) FROM ") + d->sqlTable;
+        QStringList where;
+        if (const QString &view = d->viewWhere(binds); !view.isEmpty())
+            where << view;
         if (before) {
             const Position p{before->rowId, before->keys};
-            sql += QStringLiteral(" WHERE ") + d->positionCondition(-1, p, binds);
+            where << d->positionCondition(-1, p, binds);
         }
+        QString sql = QStringLiteral("SELECT count(*) FROM ") + d->sqlTable;
+        if (!where.isEmpty())
+            sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
         SqlQuery count(*d->conn, sql);
         count.bindAll(binds);
         return count.next(StoreError::kOpenFailed) ? count.int64(0) : 0;
@@ -1612,15 +1716,20 @@ std::optional<StoreTable::ViewKey> StoreTable::viewKeyAt(qint64 n)
     d->checkActive();
     if (n < 0)
         return std::nullopt;
-    if (!m_filtered || !m_filter) {
+    if (!d->residualFilter()) {
         QStringList columns{QStringLiteral("rowid")};
         for (const QString &k : d->index->keys)
             columns << quoteIdentifier(k);
-        SqlQuery query(*d->conn, QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
-                                     QStringLiteral(" FROM ") + d->sqlTable +
-                                     QStringLiteral(" ORDER BY ") + d->orderAscending +
-                                     QStringLiteral(" LIMIT 1 OFFSET ?"));
-        query.bind(1, n);
+        QVariantList binds;
+        QString sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
+                      QStringLiteral(" FROM ") + d->sqlTable;
+        if (const QString &view = d->viewWhere(binds); !view.isEmpty())
+            sql += QStringLiteral(" WHERE ") + view;
+        sql +=
+            QStringLiteral(" ORDER BY ") + d->orderAscending + QStringLiteral(" LIMIT 1 OFFSET ?");
+        binds << n;
+        SqlQuery query(*d->conn, sql);
+        query.bindAll(binds);
         if (!query.next(StoreError::kOpenFailed))
             return std::nullopt;
         ViewKey key;

@@ -18,6 +18,33 @@ namespace kv {
 
 class StoreConnection;
 
+/// One criterion of a record filter in a form the store can read: a field, a match kind, the
+/// values or bounds, the letter-case flag and the negation. Values are typed as the criteria
+/// engine compares them: text as typed, dates, times, numbers and Booleans as numbers (the
+/// date-time value; 0/1). The match is the criteria engine's: non-text fields compare whole, by
+/// value (times within half a second, numbers within a relative 1e-9); a null number or Boolean
+/// reads as 0, a null date or time matches only a null operand; a null text reads as "".
+struct FilterTerm
+{
+    enum class Match { Start, Anywhere, Whole, End, Range };
+    struct Operand
+    {
+        bool isNull = false;
+        QString text;
+        double number = 0;
+    };
+    QString fieldName;
+    Match match = Match::Start;
+    bool caseSensitive = false;
+    bool negate = false;                     ///< not used with ranges
+    std::vector<std::vector<Operand>> anyOf; ///< or of ands (every match but Range)
+    bool hasLower = false, hasUpper = false; ///< Range
+    Operand lower, upper;
+
+    /// Whether two values of a field of `type` are the same value for a filter.
+    static bool sameValue(FieldType type, double a, double b);
+};
+
 /// A table component: a keyset cursor over one SQLite-backed table file.
 ///
 /// Errors are reported by throwing StoreError (see StoreError.h for the codes). Every
@@ -118,6 +145,14 @@ public:
     bool isFiltered() const { return m_filtered; }
     void setFiltered(bool on);
     void setFilter(Predicate predicate); ///< takes effect while filtered is on
+    /// A filter the store reads: a record is visible when it meets every term and `rest` (when
+    /// given). The store turns each term into SQL as far as it can, so the indexes find the
+    /// records; `rest` must check every term for which decidesExactly() is false.
+    void setFilter(Predicate rest, std::vector<FilterTerm> terms);
+    const std::vector<FilterTerm> &filterTerms() const { return m_filterTerms; }
+    /// Whether the store decides `term` exactly by itself (the rest predicate need not check
+    /// it). The fields must be declared.
+    bool decidesExactly(const FilterTerm &term) const;
     const Predicate &filter() const { return m_filter; }
 
     // ---- batches ----
@@ -196,6 +231,7 @@ private:
     bool m_bof = true;
     bool m_filtered = false;
     Predicate m_filter;
+    std::vector<FilterTerm> m_filterTerms;
     int m_disableCount = 0;
 };
 

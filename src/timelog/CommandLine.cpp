@@ -229,7 +229,33 @@ void setUpView(TDMKV &dm, const Request &r)
     dm.TBInout->setIndexName(r.index);
     if (!r.client.isEmpty() || !r.job.isEmpty() || r.from || r.to) {
         Field *cust = dm.TBInoutCustName, *job = dm.TBInoutJobDes, *date = dm.TBInoutWDate;
-        dm.TBInout->setFilter([r, cust, job, date](const StoreTable &) {
+        // The store reads the options as filter terms and finds the records through its
+        // indexes; the predicate says the same and is kept only when the store cannot decide
+        // every term itself.
+        std::vector<FilterTerm> terms;
+        const auto named = [&](Field *field, const QString &name) {
+            FilterTerm t;
+            t.fieldName = field->fieldName();
+            t.match = FilterTerm::Match::Whole;
+            t.caseSensitive = true;
+            t.anyOf = {{FilterTerm::Operand{false, name, 0}}};
+            terms.push_back(t);
+        };
+        if (!r.client.isEmpty())
+            named(cust, r.client);
+        if (!r.job.isEmpty())
+            named(job, r.job);
+        if (r.from || r.to) {
+            FilterTerm t;
+            t.fieldName = date->fieldName();
+            t.match = FilterTerm::Match::Range;
+            t.hasLower = r.from.has_value();
+            t.hasUpper = r.to.has_value();
+            t.lower.number = r.from.value_or(0);
+            t.upper.number = r.to.value_or(0);
+            terms.push_back(t);
+        }
+        StoreTable::Predicate predicate = [r, cust, job, date](const StoreTable &) {
             if (!r.client.isEmpty() && cust->asString() != r.client)
                 return false;
             if (!r.job.isEmpty() && job->asString() != r.job)
@@ -240,7 +266,12 @@ void setUpView(TDMKV &dm, const Request &r)
                     return false;
             }
             return true;
-        });
+        };
+        bool decided = true;
+        for (const FilterTerm &t : terms)
+            decided = decided && dm.TBInout->decidesExactly(t);
+        dm.TBInout->setFilter(decided ? StoreTable::Predicate() : std::move(predicate),
+                              std::move(terms));
         dm.TBInout->setFiltered(true);
     }
     dm.TBInout->first();

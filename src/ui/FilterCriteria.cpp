@@ -116,12 +116,11 @@ QString typeWord(FieldType type)
     }
 }
 
-/// Whether two values of a field of `type` are the same value.
+/// Whether two values of a field of `type` are the same value (the store decides it the same
+/// way when it reads the filter).
 bool sameValue(FieldType type, double a, double b)
 {
-    if (type == FieldType::Time)
-        return std::fabs(a - b) < 0.5 / 86'400.0; // within half a second
-    return std::fabs(a - b) <= 1e-9 * std::max(1.0, std::fabs(a));
+    return FilterTerm::sameValue(type, a, b);
 }
 
 double typedValue(const Field &f)
@@ -195,6 +194,38 @@ bool compiledMatches(const FilterCriteria::Compiled &c, const StoreTable &table)
     }
     return c.negate ? !result : result;
 }
+
+FilterTerm::Operand termOperand(const FilterCriteria::Operand &op)
+{
+    return FilterTerm::Operand{op.isNull, op.text, op.number};
+}
+
+/// The criterion as the store reads it.
+FilterTerm termOf(const FilterCriteria::Compiled &c, const StoreTable &table)
+{
+    FilterTerm t;
+    t.fieldName = table.fields()[size_t(c.fieldIndex)]->fieldName();
+    t.match = FilterTerm::Match(int(c.match));
+    t.caseSensitive = c.caseSensitive;
+    t.negate = c.negate;
+    for (const std::vector<FilterCriteria::Operand> &all : c.anyOf) {
+        std::vector<FilterTerm::Operand> ops;
+        for (const FilterCriteria::Operand &op : all)
+            ops.push_back(termOperand(op));
+        t.anyOf.push_back(std::move(ops));
+    }
+    t.hasLower = c.hasLower;
+    t.hasUpper = c.hasUpper;
+    t.lower = termOperand(c.lower);
+    t.upper = termOperand(c.upper);
+    return t;
+}
+
+static_assert(int(MatchKind::Start) == int(FilterTerm::Match::Start) &&
+              int(MatchKind::Anywhere) == int(FilterTerm::Match::Anywhere) &&
+              int(MatchKind::Whole) == int(FilterTerm::Match::Whole) &&
+              int(MatchKind::End) == int(FilterTerm::Match::End) &&
+              int(MatchKind::Range) == int(FilterTerm::Match::Range));
 
 } // namespace
 
@@ -388,7 +419,24 @@ void FilterCriteria::apply() const
         m_table->setFilter(nullptr);
         return;
     }
-    m_table->setFilter(predicate());
+    // The store reads every criterion and decides what it can in SQL; the predicate checks only
+    // the criteria it cannot decide exactly.
+    std::vector<FilterTerm> terms;
+    std::vector<Compiled> rest;
+    for (const Compiled &c : m_compiled) {
+        terms.push_back(termOf(c, *m_table));
+        if (!m_table->decidesExactly(terms.back()))
+            rest.push_back(c);
+    }
+    StoreTable::Predicate residual;
+    if (!rest.empty())
+        residual = [rest = std::move(rest)](const StoreTable &table) {
+            for (const Compiled &c : rest)
+                if (!compiledMatches(c, table))
+                    return false;
+            return true;
+        };
+    m_table->setFilter(std::move(residual), std::move(terms));
     m_table->setFiltered(true);
 }
 

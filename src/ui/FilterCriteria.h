@@ -75,7 +75,8 @@ public:
     /// The record filter: a copy of the compiled criteria, independent of this object.
     StoreTable::Predicate predicate() const;
 
-    /// Switches the table's filter on with these criteria, or off when there are none.
+    /// Switches the table's filter on with these criteria, or off when there are none. The
+    /// table gets the criteria as filter terms, and a predicate for those it cannot decide.
     void apply() const;
 
     /// Whether a criterion holds anything to look for.
