@@ -115,6 +115,7 @@ TFMain::TFMain(QWidget *parent)
     buildMenu();
 
     startSystemMove = [this] { return windowHandle() && windowHandle()->startSystemMove(); };
+    m_runningSet.setFile(RunningSetFile::pathFor(RegDataPath()));
     m_trayAnimation.setInterval(kTrayFrameMs);
     connect(&m_trayAnimation, &QTimer::timeout, this, &TFMain::advanceTrayFrame);
     Tray &tray = Services::instance().tray();
@@ -444,6 +445,7 @@ void TFMain::clockChanged()
         m_trayAnimation.stop();
         tray.setIcon(icons::trayIdle());
     }
+    m_runningSet.clockChanged();
 }
 
 void TFMain::advanceTrayFrame()
@@ -713,6 +715,7 @@ void TFMain::closeEvent(QCloseEvent *event)
         return;
     }
     event->accept();
+    m_runningSet.discard(); // a normal end: the next start has nothing to ask
     m_trayAnimation.stop();
     if (m_trayIconShown)
         Services::instance().tray().setVisible(false);

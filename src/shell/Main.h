@@ -6,6 +6,7 @@
 #pragma once
 
 #include "PunchClock.h"
+#include "RunningSetFile.h"
 #include "Services.h"
 
 #include <QTimer>
@@ -61,6 +62,13 @@ public:
     void switchTrayMode(bool trayMode);
     /// Start-up clock-in (InOnStartup): starts a set when both selectors hold a value.
     void InOnStart();
+    /// At start-up: a set an earlier run left running (the program crashed or was killed while
+    /// clocked in) is offered for posting up to the last moment the program was seen; Yes posts
+    /// it, No discards it. Nothing happens when the last run ended cleanly.
+    void askLeftOverSet();
+    /// What keeps the running set on disk over a crash.
+    RunningSetKeeper &runningSet() { return m_runningSet; }
+
     /// Whether the window is to be shown when the message loop starts.
     bool showAtStart() const { return m_showAtStart; }
     /// The close query: offers to post a running set. Allows the close unless posting the set was
@@ -176,6 +184,8 @@ private:
     void emptyListPrompt(const std::function<void()> &prompt, const QString &text);
     void advanceTrayFrame();
 
+    bool billableChecked() const;
+    RunningSetKeeper m_runningSet{m_clock, [this] { return billableChecked(); }};
     QTimer m_trayAnimation;
     int m_trayFrame = 0;
     bool m_trayIconShown = false;

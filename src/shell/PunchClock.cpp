@@ -159,6 +159,25 @@ void PunchClock::GetHours()
                 &PunchClockHost::PostTimeRec);
 }
 
+void PunchClock::postLeftOverSet(const QString &client, const QString &job, double inDateTime,
+                                 double wDate, double timeIn, double outDateTime)
+{
+    if (IsClockedIn)
+        return;
+    LogCustName = client;
+    LogJobDes = job;
+    InDateTime = inDateTime;
+    RecWDate = wDate;
+    RecTimeIn = timeIn;
+    OutDateTime = outDateTime;
+    RecTaskDes.clear();
+    if (m_host.settings().GetTask)
+        RecTaskDes = m_host.askTaskDescription();
+    postRecords(
+        splitTimeSet(InDateTime, OutDateTime, RecWDate, RecTimeIn, m_host.settings().billing),
+        &PunchClockHost::PostCliRec);
+}
+
 void PunchClock::postRecords(const std::vector<SpanRecord> &records, void (PunchClockHost::*post)())
 {
     double startDate = RecWDate;
@@ -206,6 +225,7 @@ void PunchClock::selectorCloseUp(const QString &text, const QString &logged, boo
     if (changed && autoLogThis && !autoLogOther) {
         ChangeClient();
         logField = text;
+        m_host.clockChanged(); // the new set's client or job type is now known
         return;
     }
     if (changed && autoLogThis && autoLogOther)

@@ -96,6 +96,12 @@ public:
 
     /// Closes the span InDateTime..OutDateTime into records, after the task prompt when configured.
     void GetHours();
+    /// Posts a set an earlier run left running (kept on disk) as GetHours would have: the span
+    /// from @p inDateTime (first record dated @p wDate, starting @p timeIn) to @p outDateTime,
+    /// for @p client and @p job, through the same day splits, rounding and task prompt. The clock
+    /// stays idle. Throws like GetHours.
+    void postLeftOverSet(const QString &client, const QString &job, double inDateTime, double wDate,
+                         double timeIn, double outDateTime);
 
     // ---- switching while running ----
     /// Closes the running set now into records of LogCustName/LogJobDes and starts a new one.

@@ -39,6 +39,8 @@ void Startup::run()
 
     // 7 to 9. Default selections, tray mode, auto-log indicators.
     FMain->applyConfiguration();
+    // A set the last run left running (a crash while clocked in) is offered for posting.
+    FMain->askLeftOverSet();
 
     // 10. Start-up clock-in.
     if (DMKV->TBDefInOnStartup->asBoolean())
