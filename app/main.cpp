@@ -24,9 +24,9 @@
 
 int main(int argc, char **argv)
 {
-    // `kestrova export ...` and `kestrova report ...` write the time log for scripts, without
-    // a window.
-    if (argc > 1 && kv::isCommandLineCommand(QString::fromLocal8Bit(argv[1]))) {
+    // `kestrova export ...`, `report ...` and `add ...` serve scripts without a window; so do
+    // --help and --version, and an argument nobody knows gets the usage.
+    if (argc > 1 && kv::startsCommandLine(QString::fromLocal8Bit(argv[1]))) {
         kv::setTodoListWriter(&kv::writeTodoListPdf);
         return kv::commandLineMain(argc, argv);
     }

@@ -2,6 +2,7 @@
 // the view (order and filter) and the run of the export or the report.
 #include "CommandLine.h"
 
+#include "AddCommand.h"
 #include "Application.h"
 #include "DateTime.h"
 #include "KVDM.h"
@@ -27,6 +28,7 @@ namespace {
 
 const QString kExport = QStringLiteral("export");
 const QString kReport = QStringLiteral("report");
+const QString kAdd = QStringLiteral("add");
 const QString kProgram = QStringLiteral("kestrova");
 
 TodoListWriter &todoListWriter()
@@ -120,16 +122,22 @@ std::optional<double> isoDate(const QString &option, const QString &text)
 {
     static const QRegularExpression pattern(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
     const QDate d = QDate::fromString(text, Qt::ISODate);
-    if (!pattern.match(text).hasMatch() || !d.isValid())
+    if (!pattern.match(text).hasMatch())
         throw UsageError(QStringLiteral("--%1 needs a date written as YYYY-MM-DD, not \"%2\"")
                              .arg(option, text));
+    // The calendar has no year 0: 0001-01-01 is the first day there is.
+    if (text.startsWith(QStringLiteral("0000-")))
+        throw UsageError(
+            QStringLiteral("--%1 %2 is before the first valid date, 0001-01-01").arg(option, text));
+    if (!d.isValid())
+        throw UsageError(QStringLiteral("--%1 %2 is not a day of the calendar").arg(option, text));
     return dt::fromDate(d);
 }
 
 Request parse(const QStringList &args)
 {
     Request r;
-    if (args.isEmpty() || !isCommandLineCommand(args.first()))
+    if (args.isEmpty() || (args.first() != kExport && args.first() != kReport))
         throw UsageError(args.isEmpty()
                              ? QStringLiteral("no command given")
                              : QStringLiteral("unknown command \"%1\"").arg(args.first()));
@@ -312,11 +320,39 @@ void setTodoListWriter(TodoListWriter writer)
 
 bool isCommandLineCommand(const QString &command)
 {
-    return command == kExport || command == kReport;
+    return command == kExport || command == kReport || command == kAdd;
+}
+
+bool startsCommandLine(const QString &firstArgument)
+{
+    // The options Qt itself takes (a session manager restarts the program with -session) still
+    // start the windows; anything else is for the command line, which refuses what it does not
+    // know.
+    static const QStringList qtOptions = {QStringLiteral("-platform"),
+                                          QStringLiteral("-platformpluginpath"),
+                                          QStringLiteral("-platformtheme"),
+                                          QStringLiteral("-plugin"),
+                                          QStringLiteral("-qwindowgeometry"),
+                                          QStringLiteral("-qwindowicon"),
+                                          QStringLiteral("-qwindowtitle"),
+                                          QStringLiteral("-reverse"),
+                                          QStringLiteral("-session"),
+                                          QStringLiteral("-display"),
+                                          QStringLiteral("-geometry"),
+                                          QStringLiteral("-style"),
+                                          QStringLiteral("-stylesheet"),
+                                          QStringLiteral("-widgetcount"),
+                                          QStringLiteral("-name"),
+                                          QStringLiteral("-title"),
+                                          QStringLiteral("-sync"),
+                                          QStringLiteral("-nograb"),
+                                          QStringLiteral("-dograb")};
+    return !qtOptions.contains(firstArgument);
 }
 
 QString commandLineUsage()
 {
+    // clang-format off
     return QStringLiteral(
         "Usage:\n"
         "  kestrova export --format csv|tab|text|detailed|dif|sylk|xls|html|rtf|doc --output FILE\n"
@@ -325,7 +361,12 @@ QString commandLineUsage()
         "  kestrova report [--layout full|group] [--order date|client|job] --output FILE.pdf\n"
         "                  [--client NAME] [--job NAME] [--from DATE] [--to DATE]\n"
         "  kestrova report --layout todo [--order due|priority|priority-done|in|done-in|\n"
-        "                  done-done|task] --output FILE.pdf\n"
+        "                  done-done|task] --output FILE.pdf\n") +
+           addCommandUsage() +
+           QStringLiteral(
+        "  kestrova --help | -h      this text\n"
+        "  kestrova --version        the program's version\n"
+        "  kestrova                  the program's windows\n"
         "\n"
         "Writes the time log of the configured data folder with the time-log window's settings.\n"
         "The order is by date unless --order says otherwise; --client and --job match names\n"
@@ -333,15 +374,33 @@ QString commandLineUsage()
         "The report's layout is the complete listing unless --layout group is given.\n"
         "--layout todo prints the to-do list in one of its seven orders, by due date unless\n"
         "--order says otherwise.\n"
+        "add posts one time record with the billing rules and prints its billed hours.\n"
         "\n"
-        "Exit codes: 0 done; 1 the export or report failed (the reason is on stderr);\n"
+        "Exit codes: 0 done; 1 the command failed (the reason is on stderr);\n"
         "2 bad arguments; 3 the worksheet (xls) could not hold every record, and those\n"
         "left out are counted on stderr.\n");
+    // clang-format on
 }
 
 int runCommandLine(const QStringList &args, QTextStream &out, QTextStream &err,
                    const std::function<QString()> &dataFolder)
 {
+    if (!args.isEmpty() &&
+        (args.first() == QStringLiteral("--help") || args.first() == QStringLiteral("-h"))) {
+        out << commandLineUsage();
+        out.flush();
+        return kExitOk;
+    }
+    if (!args.isEmpty() && args.first() == QStringLiteral("--version")) {
+        out << kProgram << u' ' << QStringLiteral(KV_PROGRAM_VERSION) << u'\n';
+        out.flush();
+        return kExitOk;
+    }
+    if (!args.isEmpty() && args.first() == kAdd) {
+        const QString folder = dataFolder ? dataFolder() : settings::regDataPath();
+        Services::instance().setMessages(std::make_unique<LineMessages>(writeToStderr));
+        return runAddCommand(args.mid(1), folder, out, err);
+    }
     Request request;
     try {
         request = parse(args);

@@ -13,7 +13,7 @@ namespace kv {
 /// Exit codes of the command line.
 enum CommandLineExit {
     kExitOk = 0,
-    kExitFailed = 1,      ///< the export or report failed; the reason is on stderr
+    kExitFailed = 1,      ///< the command failed or was refused; the reason is on stderr
     kExitUsage = 2,       ///< bad arguments; the usage text is on stderr
     kExitRowsLeftOut = 3, ///< a worksheet could not hold every record; the count is on stderr
 };
@@ -26,8 +26,12 @@ class TDMKV;
 using TodoListWriter = std::function<int(TDMKV &dm, const QString &order, const QString &output)>;
 void setTodoListWriter(TodoListWriter writer);
 
-/// True when @p command is one the command line runs ("export", "report").
+/// True when @p command is one the command line runs ("export", "report", "add").
 bool isCommandLineCommand(const QString &command);
+
+/// True when a first argument @p firstArgument is for the command line (a command, --help,
+/// --version, or something it refuses with the usage), false for the options Qt takes.
+bool startsCommandLine(const QString &firstArgument);
 
 /// The usage text.
 QString commandLineUsage();
