@@ -9,7 +9,9 @@ RELEASE_DIR := build/release
 DEBUG_DIR   := build/debug
 CMAKE_FLAGS ?=
 
-.PHONY: run test bench deps test-deps build-release build-debug format clean
+.PHONY: run test bench deps test-deps build-release build-debug format clean install uninstall
+
+PREFIX ?= /usr/local
 
 deps:
 	@scripts/install-deps
@@ -38,6 +40,14 @@ bench: build-release
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# The program, its menu entry, icons and manual page under $(PREFIX) (DESTDIR is honoured).
+install: build-release
+	@cmake --install $(RELEASE_DIR) --prefix $(PREFIX)
+
+# Removes what the last `make install` put in place (its list is build/release/install_manifest.txt).
+uninstall:
+	@cmake -DMANIFEST=$(RELEASE_DIR)/install_manifest.txt -P scripts/uninstall.cmake
 
 clean:
 	rm -rf build
