@@ -1,10 +1,13 @@
 // Kestrova: start-up, message loop, shutdown.
 #include "Main.h"
 #include "Application.h"
+#include "ClockCommand.h"
+#include "ClockServer.h"
 #include "CommandLine.h"
 #include "ImportCommand.h"
 #include "KVDM.h"
 #include "Services.h"
+#include "Settings.h"
 #include "Startup.h"
 #include "TodoReport.h"
 #include "UAbout.h"
@@ -20,7 +23,9 @@
 #include "UfEmptyJob.h"
 #include "ufEmptyClient.h"
 
+#include <QJsonObject>
 #include <exception>
+#include <memory>
 
 int main(int argc, char **argv)
 {
@@ -36,6 +41,12 @@ int main(int argc, char **argv)
 
     // 1. The application with its title and help file.
     kv::Application app(argc, argv);
+
+    // One Kestrova per user and data folder: a second start brings the first one forward.
+    const QString socketPath = kv::settings::clockSocketPath(kv::TFMain::RegDataPath());
+    const QJsonObject show{{QStringLiteral("cmd"), QStringLiteral("show")}};
+    if (!kv::sendClockRequest(socketPath, show, 5000).isEmpty())
+        return 0;
 
     kv::Startup startup;
     // 3. The windows after the main window, in their order; the main window's menu and selectors
@@ -70,6 +81,11 @@ int main(int argc, char **argv)
         kv::failStartup(QString::fromUtf8(e.what()));
     }
 
+    // `kestrova clock` and later starts reach the program through its socket.
+    auto clockServer = std::make_unique<kv::ClockServer>(*kv::FMain);
+    if (!clockServer->listen(socketPath) && !kv::sendClockRequest(socketPath, show, 5000).isEmpty())
+        return 0;
+
     // 13. The message loop runs until the main window closes. In tray mode the window is hidden
     // while other windows come and go, so the last of them closing must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -77,6 +93,7 @@ int main(int argc, char **argv)
     if (kv::FMain->showAtStart())
         kv::FMain->show();
     const int rc = app.exec();
+    clockServer.reset();
     // The windows go before the data module: some unhook their record rules from it.
     delete kv::fJobEmpty;
     delete kv::fEmptyClient;

@@ -160,6 +160,8 @@ public:
 
     void setClock(std::unique_ptr<Clock> c) { m_clock = std::move(c); }
     void setMessages(std::unique_ptr<Messages> m) { m_messages = std::move(m); }
+    /// Hands the message service over (to be set back later); none is installed until then.
+    std::unique_ptr<Messages> takeMessages() { return std::move(m_messages); }
     void setShell(std::unique_ptr<Shell> s) { m_shell = std::move(s); }
     void setClipboard(std::unique_ptr<Clipboard> c) { m_clipboard = std::move(c); }
     void setFileDialogs(std::unique_ptr<FileDialogs> f) { m_fileDialogs = std::move(f); }

@@ -1,6 +1,7 @@
 // Settings: INI files in the XDG config folders in place of the machine registry.
 #include "Settings.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -46,6 +47,18 @@ QString regDataPath()
     if (dir.isEmpty())
         return defaultDataFolder();
     return QDir::cleanPath(dir + QStringLiteral("/Data"));
+}
+
+QString clockSocketPath(const QString &dataFolder)
+{
+    // One per user (the runtime folder is the user's) and data folder (the hash of its path).
+    const QByteArray key = QDir::cleanPath(QFileInfo(dataFolder).absoluteFilePath()).toUtf8();
+    const QString hash = QString::fromLatin1(
+        QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(12));
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    return dir + QStringLiteral("/kestrova-") + hash + QStringLiteral(".sock");
 }
 
 QString legacyEngineFilePath()

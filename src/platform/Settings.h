@@ -25,6 +25,10 @@ QString defaultDataFolder();
 /// True when regDataPath() comes from the per-user default (no InstallDir1 configured).
 bool usesDefaultDataFolder();
 
+/// The local socket of the program running over @p dataFolder, in the user's runtime folder:
+/// `kestrova clock` talks to it, and a second start finds the first through it.
+QString clockSocketPath(const QString &dataFolder);
+
 /// Path of the legacy-engine file, empty when the engine of version 1.1 is not installed.
 QString legacyEngineFilePath();
 bool legacyEngineInstalled();

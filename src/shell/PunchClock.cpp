@@ -152,7 +152,9 @@ bool PunchClock::closeQuery()
 void PunchClock::GetHours()
 {
     RecTaskDes.clear();
-    if (m_host.settings().GetTask)
+    if (taskOverride)
+        RecTaskDes = *taskOverride;
+    else if (m_host.settings().GetTask)
         RecTaskDes = m_host.askTaskDescription();
     const BillingSettings billing = m_host.settings().billing;
     postRecords(splitTimeSet(InDateTime, OutDateTime, RecWDate, RecTimeIn, billing),

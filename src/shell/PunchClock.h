@@ -17,6 +17,7 @@
 #include "TimeSetSplit.h"
 
 #include <QString>
+#include <optional>
 
 namespace kv {
 
@@ -74,6 +75,8 @@ public:
     QString LogJobDes;
     /// A change of client or job type waits for "Log" (the yellow frame).
     bool LogPending = false;
+    /// A script's clock-out: the task text to use instead of the prompt (none: as configured).
+    std::optional<QString> taskOverride;
     /// The in time as the window shows it ("9:05 AM").
     QString InTimeText;
     QString TrayHint;

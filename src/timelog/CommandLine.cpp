@@ -4,6 +4,7 @@
 
 #include "AddCommand.h"
 #include "Application.h"
+#include "ClockCommand.h"
 #include "DateTime.h"
 #include "KVDM.h"
 #include "Schemas.h"
@@ -29,6 +30,7 @@ namespace {
 const QString kExport = QStringLiteral("export");
 const QString kReport = QStringLiteral("report");
 const QString kAdd = QStringLiteral("add");
+const QString kClock = QStringLiteral("clock");
 const QString kProgram = QStringLiteral("kestrova");
 
 TodoListWriter &todoListWriter()
@@ -320,7 +322,7 @@ void setTodoListWriter(TodoListWriter writer)
 
 bool isCommandLineCommand(const QString &command)
 {
-    return command == kExport || command == kReport || command == kAdd;
+    return command == kExport || command == kReport || command == kAdd || command == kClock;
 }
 
 bool startsCommandLine(const QString &firstArgument)
@@ -362,7 +364,7 @@ QString commandLineUsage()
         "                  [--client NAME] [--job NAME] [--from DATE] [--to DATE]\n"
         "  kestrova report --layout todo [--order due|priority|priority-done|in|done-in|\n"
         "                  done-done|task] --output FILE.pdf\n") +
-           addCommandUsage() +
+           addCommandUsage() + clockCommandUsage() +
            QStringLiteral(
         "  kestrova --help | -h      this text\n"
         "  kestrova --version        the program's version\n"
@@ -375,6 +377,7 @@ QString commandLineUsage()
         "--layout todo prints the to-do list in one of its seven orders, by due date unless\n"
         "--order says otherwise.\n"
         "add posts one time record with the billing rules and prints its billed hours.\n"
+        "clock drives the running program's clock; exit 3 when none runs.\n"
         "\n"
         "Exit codes: 0 done; 1 the command failed (the reason is on stderr);\n"
         "2 bad arguments; 3 the worksheet (xls) could not hold every record, and those\n"
@@ -395,6 +398,10 @@ int runCommandLine(const QStringList &args, QTextStream &out, QTextStream &err,
         out << kProgram << u' ' << QStringLiteral(KV_PROGRAM_VERSION) << u'\n';
         out.flush();
         return kExitOk;
+    }
+    if (!args.isEmpty() && args.first() == kClock) {
+        const QString folder = dataFolder ? dataFolder() : settings::regDataPath();
+        return runClockCommand(args.mid(1), settings::clockSocketPath(folder), out, err);
     }
     if (!args.isEmpty() && args.first() == kAdd) {
         const QString folder = dataFolder ? dataFolder() : settings::regDataPath();
