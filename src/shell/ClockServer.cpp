@@ -200,8 +200,9 @@ QJsonObject ClockServer::status(bool json) const
         return reply(kExitOk, QStringLiteral("idle"));
     }
     const double now = Services::instance().clock().nowValue();
-    const qint64 minutes =
-        std::max<qint64>(0, std::llround((now - clock.InDateTime) * 1440.0 - 0.5));
+    // Whole minutes so far, counted on milliseconds like every other span.
+    const qint64 minutes = std::max<qint64>(
+        0, (dt::msOfDateTime(now) - dt::msOfDateTime(clock.InDateTime)) / dt::kMsPerMinute);
     const QString since = FormatSettings::instance().formatTime(dt::timePart(clock.InDateTime));
     const QString soFar =
         QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
