@@ -2,6 +2,7 @@
 // reversed times) and its handlers.
 #include "UInOut.h"
 
+#include "StoreBatch.h"
 #include "TableStateLabel.h"
 
 #include "DBGrid.h"
@@ -815,23 +816,12 @@ void TFInOut::bClearAllClick()
         if (!Services::instance().messages().warnYesNo(kDeleteAllText))
             return;
         GRInout->discardEditor();
-        // One transaction for the loop; what was deleted before a failure stays deleted.
-        t.disableControls();
-        t.beginBatch();
         try {
-            t.first();
-            // Deleting the last record of the view puts the cursor on the record before it,
-            // so the loop runs until the view is empty.
-            while (!t.isEmpty())
-                t.deleteRecord();
+            deleteAllInView(t);
         } catch (...) {
-            t.commitBatch();
-            t.enableControls();
-            TotalHours();
+            TotalHours(); // the total follows what was deleted before the failure
             throw;
         }
-        t.commitBatch();
-        t.enableControls();
         TotalHours();
     });
 }

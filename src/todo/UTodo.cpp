@@ -17,6 +17,7 @@
 #include "UToDoTask.h"
 #include "UqrToDoList.h"
 
+#include "StoreBatch.h"
 #include "WindowLook.h"
 
 #include <QAction>
@@ -543,22 +544,7 @@ void TfTodo::tbbDelAllClick()
         if (!Services::instance().messages().warnYesNo(kDeleteAllText))
             return;
         grTodo->discardEditor();
-        // One transaction for the loop; what was deleted before a failure stays deleted.
-        t.disableControls();
-        t.beginBatch();
-        try {
-            t.first();
-            // Deleting the last task of the view puts the cursor on the one before it, so the
-            // loop runs until the view is empty; tasks outside the view stay.
-            while (!t.isEmpty())
-                t.deleteRecord();
-        } catch (...) {
-            t.commitBatch();
-            t.enableControls();
-            throw;
-        }
-        t.commitBatch();
-        t.enableControls();
+        deleteAllInView(t); // tasks outside the view stay
     });
 }
 
