@@ -29,15 +29,15 @@
 
 int main(int argc, char **argv)
 {
+    // `kestrova import-v1 --from FOLDER` copies the data of version 1.1 without a window.
+    if (argc > 1 && kv::isImportCommand(QString::fromLocal8Bit(argv[1])))
+        return kv::importCommandMain(argc, argv);
     // `kestrova export ...`, `report ...` and `add ...` serve scripts without a window; so do
     // --help and --version, and an argument nobody knows gets the usage.
     if (argc > 1 && kv::startsCommandLine(QString::fromLocal8Bit(argv[1]))) {
         kv::setTodoListWriter(&kv::writeTodoListPdf);
         return kv::commandLineMain(argc, argv);
     }
-    // `kestrova import-v1 --from FOLDER` copies the data of version 1.1 without a window.
-    if (argc > 1 && kv::isImportCommand(QString::fromLocal8Bit(argv[1])))
-        return kv::importCommandMain(argc, argv);
 
     // 1. The application with its title and help file.
     kv::Application app(argc, argv);

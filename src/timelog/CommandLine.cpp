@@ -366,6 +366,7 @@ QString commandLineUsage()
         "                  done-done|task] --output FILE.pdf\n") +
            addCommandUsage() + clockCommandUsage() +
            QStringLiteral(
+        "  kestrova import-v1 --from FOLDER   the data of Kestrova 1.1 into the data folder\n"
         "  kestrova --help | -h      this text\n"
         "  kestrova --version        the program's version\n"
         "  kestrova                  the program's windows\n"

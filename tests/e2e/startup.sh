@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The program on a fresh user account: the first run creates the data folder with its six table
 # files and the configuration record; a configured data folder that does not exist ends the
-# start-up with exit code 1 and the message on stderr; without a display `make run` says so.
+# start-up with exit code 1 and the message on stderr; the commands import-v1, --help and an
+# unknown one answer with their exit codes; without a display `make run` says so.
 set -u
 exe="$1"
 run_app="$2"
@@ -41,7 +42,16 @@ wait "$pid"; rc=$?
 grep -q "$tmp/missing/Data/" "$tmp/err2" || fail "stderr does not name the file: $(cat "$tmp/err2")"
 [ -d "$tmp/missing" ] && fail "the missing folder must not be created"
 
-# 3. No display.
+# 3. Commands of the program itself: import-v1 is a command, not an unknown argument.
+"$exe" import-v1 --from "$tmp/no-such-folder" >"$tmp/out3" 2>&1; rc=$?
+[ $rc -eq 1 ] || fail "import-v1 from a missing folder should exit 1, got $rc: $(cat "$tmp/out3")"
+grep -q "no-such-folder" "$tmp/out3" || fail "import-v1 does not name the folder: $(cat "$tmp/out3")"
+"$exe" --help >"$tmp/out4" 2>&1 || fail "--help should exit 0"
+grep -q "import-v1" "$tmp/out4" || fail "--help does not list import-v1"
+"$exe" no-such-command >/dev/null 2>&1; rc=$?
+[ $rc -eq 2 ] || fail "an unknown command should exit 2, got $rc"
+
+# 4. No display.
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$run_app" "$exe" 2>&1); rc=$?
 [ $rc -eq 1 ] || fail "run-app without a display should exit 1, got $rc"
 [ "$(printf '%s\n' "$out" | wc -l)" -eq 1 ] || fail "run-app should say one line: $out"
