@@ -63,28 +63,12 @@ QDate dateOf(const QString &text)
 
 QMap<QString, QString> parseOptions(const QStringList &args)
 {
-    QMap<QString, QString> values;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        if (!arg.startsWith(QStringLiteral("--")))
-            throw usage(QStringLiteral("unexpected argument \"%1\"").arg(arg));
-        QString name = arg.mid(2);
-        QString value;
-        const qsizetype eq = name.indexOf(u'=');
-        if (eq >= 0) {
-            value = name.mid(eq + 1);
-            name.truncate(eq);
-        } else {
-            if (i + 1 >= args.size())
-                throw usage(QStringLiteral("--%1 needs a value").arg(name));
-            value = args[++i];
-        }
-        if (!kOptions.contains(name))
-            throw usage(QStringLiteral("unknown option --%1 for add").arg(name));
-        if (values.contains(name))
-            throw usage(QStringLiteral("--%1 is given twice").arg(name));
-        values.insert(name, value);
-    }
+    QString problem;
+    const std::optional<QMap<QString, QString>> read =
+        readCommandOptions(args, 0, kOptions, QStringLiteral("add"), problem);
+    if (!read)
+        throw usage(problem);
+    const QMap<QString, QString> &values = *read;
     for (const QString &name : kRequired) {
         if (!values.contains(name) || values.value(name).trimmed().isEmpty())
             throw usage(QStringLiteral("--%1 is missing").arg(name));

@@ -146,34 +146,17 @@ Request parse(const QStringList &args)
     r.command = args.first();
     const QStringList &allowed = r.command == kExport ? kExportOptions : kReportOptions;
 
-    QMap<QString, QString> values;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        if (arg == QStringLiteral("--help") || arg == QStringLiteral("-h")) {
-            r.help = true;
-            return r;
-        }
-        if (!arg.startsWith(QStringLiteral("--")))
-            throw UsageError(QStringLiteral("unexpected argument \"%1\"").arg(arg));
-        QString name = arg.mid(2);
-        QString value;
-        const qsizetype eq = name.indexOf(u'=');
-        if (eq >= 0) {
-            value = name.mid(eq + 1);
-            name.truncate(eq);
-        } else {
-            if (i + 1 >= args.size())
-                throw UsageError(QStringLiteral("--%1 needs a value").arg(name));
-            value = args[++i];
-        }
-        if (!allowed.contains(name))
-            throw UsageError(QStringLiteral("unknown option --%1 for %2").arg(name, r.command));
-        if (values.contains(name))
-            throw UsageError(QStringLiteral("--%1 is given twice").arg(name));
-        if (value.trimmed().isEmpty())
-            throw UsageError(QStringLiteral("--%1 needs a value").arg(name));
-        values.insert(name, value);
-    }
+    QString problem;
+    const std::optional<QMap<QString, QString>> read =
+        readCommandOptions(args, 1, allowed, r.command, problem, &r.help);
+    if (!read)
+        throw UsageError(problem);
+    if (r.help)
+        return r;
+    const QMap<QString, QString> &values = *read;
+    for (auto it = values.begin(); it != values.end(); ++it)
+        if (it.value().trimmed().isEmpty())
+            throw UsageError(QStringLiteral("--%1 needs a value").arg(it.key()));
 
     r.output = values.value(QStringLiteral("output"));
     if (r.output.isEmpty())
@@ -323,6 +306,48 @@ void setTodoListWriter(TodoListWriter writer)
 bool isCommandLineCommand(const QString &command)
 {
     return command == kExport || command == kReport || command == kAdd || command == kClock;
+}
+
+std::optional<QMap<QString, QString>> readCommandOptions(const QStringList &args, qsizetype from,
+                                                         const QStringList &allowed,
+                                                         const QString &command, QString &problem,
+                                                         bool *help)
+{
+    QMap<QString, QString> values;
+    for (qsizetype i = from; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (help && (arg == QStringLiteral("--help") || arg == QStringLiteral("-h"))) {
+            *help = true;
+            return values;
+        }
+        if (!arg.startsWith(QStringLiteral("--"))) {
+            problem = QStringLiteral("unexpected argument \"%1\"").arg(arg);
+            return std::nullopt;
+        }
+        QString name = arg.mid(2);
+        QString value;
+        const qsizetype eq = name.indexOf(u'=');
+        if (eq >= 0) {
+            value = name.mid(eq + 1);
+            name.truncate(eq);
+        } else {
+            if (i + 1 >= args.size()) {
+                problem = QStringLiteral("--%1 needs a value").arg(name);
+                return std::nullopt;
+            }
+            value = args[++i];
+        }
+        if (!allowed.contains(name)) {
+            problem = QStringLiteral("unknown option --%1 for %2").arg(name, command);
+            return std::nullopt;
+        }
+        if (values.contains(name)) {
+            problem = QStringLiteral("--%1 is given twice").arg(name);
+            return std::nullopt;
+        }
+        values.insert(name, value);
+    }
+    return values;
 }
 
 bool startsCommandLine(const QString &firstArgument)

@@ -2,9 +2,11 @@
 // data folder written to a file without opening a window (monthly invoicing from scripts).
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class QTextStream;
 
@@ -35,6 +37,15 @@ bool startsCommandLine(const QString &firstArgument);
 
 /// The usage text.
 QString commandLineUsage();
+
+/// The options of `command` in `args` from index `from` on, written `--name value` or
+/// `--name=value`: each must be one of `allowed` and given once. Returns the values by name; on a
+/// fault returns nothing and sets `problem` to the words for the user. With `helpStops`, a
+/// `--help` or `-h` where an option name stands ends the reading and sets `help`.
+std::optional<QMap<QString, QString>> readCommandOptions(const QStringList &args, qsizetype from,
+                                                         const QStringList &allowed,
+                                                         const QString &command, QString &problem,
+                                                         bool *help = nullptr);
 
 /// Runs @p args (the arguments after the program name, the command first) over the data
 /// folder @p dataFolder gives (the configured one when empty) and returns the exit code.
