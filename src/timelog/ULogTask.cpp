@@ -68,18 +68,7 @@ TfLogTask::TfLogTask(StoreTable *inout, QWidget *parent) : QDialog(parent), m_in
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
-    auto *tools = new QHBoxLayout;
-    tools->addWidget(tbbPost);
-    tools->addWidget(tbbCancel);
-    tools->addStretch();
-    tools->addWidget(bExit);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(5, 5, 5, 2);
-    layout->setSpacing(2);
-    layout->addWidget(meTask);
-    layout->addWidget(lCaption);
-    layout->addLayout(tools);
-    layout->addWidget(StatusBar1);
+    look::layOutTaskWindow(this, meTask, lCaption, tbbPost, tbbCancel, bExit, StatusBar1);
 
     auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(f1, &QShortcut::activated, this,

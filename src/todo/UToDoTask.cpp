@@ -85,9 +85,7 @@ TfToDoTask::TfToDoTask(StoreTable *todo, QWidget *parent) : QDialog(parent), m_t
 
     tbbPost = look::toolButton(this, "tbbPost", tr("Accept"), ToolIcon::Accept);
     tbbCancel = look::toolButton(this, "tbbCancel", tr("Reject"), ToolIcon::Reject);
-    tbbClose = look::toolButton(this, "tbbClose", tr("Exit"), ToolIcon::Exit);
-    tbbClose->setText(tr("Exit"));
-    tbbClose->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    tbbClose = look::toolButton(this, "tbbClose", tr("Exit"), ToolIcon::Exit, tr("Exit"));
     connect(tbbPost, &QToolButton::clicked, this, &TfToDoTask::tbbPostClick);
     connect(tbbCancel, &QToolButton::clicked, this, &TfToDoTask::tbbCancelClick);
     connect(tbbClose, &QToolButton::clicked, this, &TfToDoTask::tbbCloseClick);
@@ -96,18 +94,7 @@ TfToDoTask::TfToDoTask(StoreTable *todo, QWidget *parent) : QDialog(parent), m_t
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
-    auto *tools = new QHBoxLayout;
-    tools->addWidget(tbbPost);
-    tools->addWidget(tbbCancel);
-    tools->addStretch();
-    tools->addWidget(tbbClose);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(5, 5, 5, 2);
-    layout->setSpacing(2);
-    layout->addWidget(meTask);
-    layout->addWidget(lCaption);
-    layout->addLayout(tools);
-    layout->addWidget(StatusBar1);
+    look::layOutTaskWindow(this, meTask, lCaption, tbbPost, tbbCancel, tbbClose, StatusBar1);
 
     auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(f1, &QShortcut::activated, this,

@@ -3,7 +3,9 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QHBoxLayout>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace kv::look {
@@ -57,6 +59,23 @@ QList<QWidget *> unnamedControls(QWidget *window)
             unnamed.append(w);
     }
     return unnamed;
+}
+
+void layOutTaskWindow(QWidget *window, QWidget *memo, QWidget *caption, QToolButton *accept,
+                      QToolButton *reject, QToolButton *exit, QWidget *statusLine)
+{
+    auto *tools = new QHBoxLayout;
+    tools->addWidget(accept);
+    tools->addWidget(reject);
+    tools->addStretch();
+    tools->addWidget(exit);
+    auto *layout = new QVBoxLayout(window);
+    layout->setContentsMargins(5, 5, 5, 2);
+    layout->setSpacing(2);
+    layout->addWidget(memo);
+    layout->addWidget(caption);
+    layout->addLayout(tools);
+    layout->addWidget(statusLine);
 }
 
 } // namespace kv::look

@@ -29,6 +29,12 @@ void setHint(QWidget *control, const QString &hint);
 QToolButton *toolButton(QWidget *parent, const char *name, const QString &hint, ToolIcon icon,
                         const QString &caption = QString());
 
+/// The layout of the task windows (the time log's and the to-do list's): the memo, its caption
+/// under it, a tool row with Accept and Reject at the left and Exit at the right, and the
+/// status line at the bottom.
+void layOutTaskWindow(QWidget *window, QWidget *memo, QWidget *caption, QToolButton *accept,
+                      QToolButton *reject, QToolButton *exit, QWidget *statusLine);
+
 /// What assistive technology reads as the name of `widget`.
 QString accessibleName(QWidget *widget);
 
