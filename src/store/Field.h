@@ -47,12 +47,12 @@ public:
 
     // Value of the current record.
     bool isNull() const;
-    QString asString() const;   ///< dates and times in the process-wide formats
+    QString asString() const; ///< dates and times in the process-wide formats
     bool asBoolean() const;
     int asInteger() const;
     double asFloat() const;
-    double asDateTime() const;  ///< date-time value; dates whole days, times a fraction
-    QVariant value() const;     ///< QVariant() when null; else QString, bool, int, double
+    double asDateTime() const;   ///< date-time value; dates whole days, times a fraction
+    QVariant value() const;      ///< QVariant() when null; else QString, bool, int, double
     QString displayText() const; ///< text a grid shows: display format, Boolean "True"/"False"
 
     void setAsString(const QString &v);

@@ -499,8 +499,30 @@ StoreConnection::Stamp StoreConnection::stamp()
     return s;
 }
 
+void StoreConnection::addOpenRead(OpenRead *read)
+{
+    if (std::find(m_openReads.begin(), m_openReads.end(), read) == m_openReads.end())
+        m_openReads.push_back(read);
+}
+
+void StoreConnection::removeOpenRead(OpenRead *read)
+{
+    m_openReads.erase(std::remove(m_openReads.begin(), m_openReads.end(), read), m_openReads.end());
+}
+
+void StoreConnection::endOpenReads()
+{
+    const std::vector<OpenRead *> reads = std::move(m_openReads);
+    m_openReads.clear();
+    for (OpenRead *read : reads)
+        read->endRead();
+}
+
 void StoreConnection::beginWrite(const WriteWait &wait)
 {
+    // A read still stepping would hold the snapshot it started on: the write lock could not be
+    // had once another process has committed since, and the read would meet its own writes.
+    endOpenReads();
     // SQLite's busy handler is not consulted when the connection already reads (it would risk
     // a deadlock), and it waits for its own timeout rather than the record-lock limits. So the
     // handler is off here and the wait is ours: one rule for every write, whatever was read.
@@ -529,10 +551,12 @@ void StoreConnection::beginWrite(const WriteWait &wait)
 
 void StoreConnection::beginBatch(const WriteWait &wait)
 {
-    if (m_batchDepth == 0)
+    if (m_batchDepth == 0) {
         beginWrite(wait);
-    else
+    } else {
+        endOpenReads();
         exec(QStringLiteral("SAVEPOINT kv_batch_%1").arg(m_batchDepth), StoreError::kWriteFailed);
+    }
     ++m_batchDepth;
 }
 

@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -118,6 +119,22 @@ public:
 
     RecordLockFile &locks() { return *m_locks; }
 
+    /// A read that keeps its statement stepping between calls (a table's walk through its whole
+    /// view). While one is open the connection reads one snapshot of the file; a write on the
+    /// connection ends every open read first, so that no read spans a write.
+    class OpenRead
+    {
+    public:
+        virtual void endRead() = 0;
+
+    protected:
+        ~OpenRead() = default;
+    };
+    void addOpenRead(OpenRead *read);
+    void removeOpenRead(OpenRead *read);
+    /// Ends every open read (before a write; beginWrite does it itself).
+    void endOpenReads();
+
     void exec(const QString &sql, int failCode);
     /// Throws the StoreError for SQLite result `rc`: "Cannot <action> data file <path>: ...".
     [[noreturn]] void fail(int rc, const QString &action, int code) const;
@@ -149,6 +166,7 @@ private:
     int m_batchDepth = 0;
     std::unique_ptr<RecordLockFile> m_locks;
     QHash<QString, sqlite3_stmt *> m_statements;
+    std::vector<OpenRead *> m_openReads;
     QHash<QString, std::shared_ptr<Table>> m_tables;
 };
 

@@ -13,6 +13,12 @@
 // SQLite answers that with a seek in the index, so a move costs one index step whatever the
 // size of the table. Rows come in read-ahead batches (8, doubling to 256) kept in `ahead`.
 //
+// A walk through the whole view (export, reports, cascades, Delete All, the benchmarks' loops)
+// runs with bound controls off. Its forward moves read through one statement without a LIMIT
+// (`stream`), decoded straight into the record buffer: no seek, no batch, no Row per record.
+// Whole-view counts and sums that need the predicate read through one statement too (walk()
+// with kToEnd).
+//
 // Invariants:
 //   * `current` holds the key values (as read from the file) and the row id of the record in
 //     the buffer while `hasCurrent`; in insert state it still names the record the insert
@@ -32,8 +38,19 @@
 //     of that record's lock in the file's RecordLockFile.
 //   * The filter predicate and OnCalcFields see the candidate record in the buffer. When a
 //     scan finds nothing, or a callback throws, the buffer and position are restored.
-//   * No SQLite statement is stepping while user code (events, filter) runs: batches are read
-//     into memory first, so callbacks may use other tables on the same file.
+//   * Outside a walk no SQLite statement is stepping while user code (events, filter) runs:
+//     batches are read into memory first. During a walk the stream's statement stays open
+//     between moves and while OnCalcFields and the filter run; they may read other tables on
+//     the same file (SQLite lets statements of one connection step side by side) but not
+//     write. A write on the file, through any table, ends every stream first
+//     (StoreConnection::OpenRead), so no read spans a write and the write lock is never
+//     asked for from a stale snapshot.
+//   * `stream` is open only while bound controls are off and the cursor stands on the record
+//     it last produced (`anchor`) under the same change stamp. Any other move, invalidate()
+//     (every change of the view and every edit operation), close, and enableControls()
+//     bringing the controls back end it; so does its end of rows. While it is open this
+//     process reads the snapshot the walk began on: commits of other processes appear after
+//     the walk.
 //   * The filter has two parts: terms the store reads (FilterTerm) and a predicate for what
 //     they cannot decide. While filtered, every read of the view (moves, find, grids, totals,
 //     the check that the current record is still visible) carries the terms' SQL condition
@@ -83,6 +100,7 @@ namespace {
 constexpr int kFirstBatch = 8;
 constexpr int kMaxBatch = 256;
 constexpr int kScanBatch = 512;
+constexpr int kToEnd = std::numeric_limits<int>::max(); ///< a walk's batch: the whole view
 constexpr int kFirstFindBatch = 4;
 constexpr int kMaxFindValues = 5;
 
@@ -145,10 +163,12 @@ public:
     WriteTransaction(StoreConnection &c, const StoreConnection::WriteWait &wait)
         : m_c(c), m_outer(c.batchDepth() == 0)
     {
-        if (m_outer)
+        if (m_outer) {
             m_c.beginWrite(wait);
-        else
+        } else {
+            m_c.endOpenReads();
             m_c.exec(QStringLiteral("SAVEPOINT kv_post"), StoreError::kWriteFailed);
+        }
     }
     ~WriteTransaction()
     {
@@ -191,6 +211,7 @@ bool hasNull(const QVariantList &values)
 struct StoreTable::Impl
 {
     explicit Impl(StoreTable &table) : q(table) {}
+    ~Impl() { endStream(); }
 
     StoreTable &q;
     std::shared_ptr<StoreConnection> conn;
@@ -214,6 +235,21 @@ struct StoreTable::Impl
     qint64 lockedRow = 0;
     int batchDepth = 0;
     bool notify = true;
+
+    /// A walk through the whole view: one statement stepping in index order from where the
+    /// walk began, opened by a forward move while bound controls are off and ended by any
+    /// other move, a change of the view, a write on the file, or the controls coming back.
+    struct Stream final : StoreConnection::OpenRead
+    {
+        explicit Stream(Impl &owner) : d(owner) {}
+        void endRead() override { d.stream.reset(); }
+        Impl &d;
+        std::unique_ptr<SqlQuery> query;
+        qint64 anchor = 0; ///< row id of the record the stream last made current
+        StoreConnection::Stamp stamp;
+    };
+    std::unique_ptr<Stream> stream;
+    std::vector<int> calculatedFields;
 
     std::deque<Row> ahead;
     int aheadDirection = 0;
@@ -318,12 +354,17 @@ struct StoreTable::Impl
             if (f->dataType() != FieldType::AutoInc && !c->rowIdAlias)
                 writtenFields.push_back(f->index());
         }
+        calculatedFields.clear();
+        for (const auto &f : q.m_fields)
+            if (f->isCalculated())
+                calculatedFields.push_back(f->index());
         values.assign(q.m_fields.size(), QVariant());
         selectIndex(resolveIndex(q.m_indexName));
     }
 
     void closeFile()
     {
+        endStream();
         if (lockedRow != 0 && conn)
             conn->locks().unlock(lockedRow);
         lockedRow = 0;
@@ -517,8 +558,10 @@ struct StoreTable::Impl
         return !q.m_filterTerms.empty() && !(filterCompiled && filterExact);
     }
 
+    /// The select of the rows after `from` in `direction`, with a LIMIT parameter for the
+    /// caller to bind unless `toEnd`.
     QString fetchSql(int direction, const Position *from, const QString &extraWhere,
-                     const QVariantList &extraBinds, QVariantList &binds)
+                     const QVariantList &extraBinds, QVariantList &binds, bool toEnd = false)
     {
         QStringList where;
         if (!extraWhere.isEmpty()) {
@@ -532,8 +575,9 @@ struct StoreTable::Impl
         QString sql = QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + sqlTable;
         if (!where.isEmpty())
             sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
-        sql += QStringLiteral(" ORDER BY ") + (direction > 0 ? orderAscending : orderDescending) +
-               QStringLiteral(" LIMIT ?");
+        sql += QStringLiteral(" ORDER BY ") + (direction > 0 ? orderAscending : orderDescending);
+        if (!toEnd)
+            sql += QStringLiteral(" LIMIT ?");
         return sql;
     }
 
@@ -578,6 +622,21 @@ struct StoreTable::Impl
               const std::function<bool(Row &)> &visit, const QString &where = QString(),
               const QVariantList &binds = QVariantList())
     {
+        if (batch == kToEnd) {
+            // Every row is wanted: one statement, no seek per batch. `visit` runs while it
+            // steps, so it must only read.
+            QVariantList all;
+            const QString sql =
+                fetchSql(direction, from ? &*from : nullptr, where, binds, all, true);
+            SqlQuery query(*conn, sql);
+            query.bindAll(all);
+            while (query.next(StoreError::kOpenFailed)) {
+                Row r = readRow(query);
+                if (!visit(r))
+                    return true;
+            }
+            return false;
+        }
         for (;;) {
             std::vector<Row> rows = fetch(direction, from ? &*from : nullptr, batch, where, binds);
             for (Row &r : rows)
@@ -625,9 +684,8 @@ struct StoreTable::Impl
 
     void clearCalculated()
     {
-        for (const auto &f : q.m_fields)
-            if (f->isCalculated())
-                values[size_t(f->index())] = QVariant();
+        for (int f : calculatedFields)
+            values[size_t(f)] = QVariant();
     }
 
     void load(const Row &r)
@@ -676,11 +734,105 @@ struct StoreTable::Impl
 
     void invalidate()
     {
+        endStream();
         ahead.clear();
         aheadDirection = 0;
         aheadAtEnd = false;
         aheadTailValid = false;
         batchSize = kFirstBatch;
+    }
+
+    // ---- the walk stream ----
+
+    void endStream()
+    {
+        if (!stream)
+            return;
+        if (conn)
+            conn->removeOpenRead(stream.get());
+        stream.reset();
+    }
+
+    /// Loads the row `query` stands on into the record buffer, as load(const Row &) does but
+    /// without a Row in between: the walk's step costs the decoding of its values only.
+    void loadFrom(const SqlQuery &query)
+    {
+        const int keyCount = int(keySlots.size());
+        int column = 1 + keyCount;
+        for (size_t i = 0; i < storedFields.size(); ++i)
+            values[size_t(storedFields[i])] = columnValue(query, column++, storedTypes[i]);
+        clearCalculated();
+        current.rowId = query.int64(0);
+        if (current.keys.size() != keyCount)
+            current.keys = QVariantList(keyCount);
+        for (int k = 0; k < keyCount; ++k) {
+            const int slot = keySlots[size_t(k)];
+            current.keys[k] =
+                slot >= 0 ? values[size_t(storedFields[size_t(slot)])] : query.raw(1 + k);
+        }
+        hasCurrent = true;
+        runCalcFields();
+    }
+
+    /// Whether a forward move from the current record continues the open walk stream.
+    bool streamContinues(const StoreConnection::Stamp &now) const
+    {
+        return stream && hasCurrent && stream->anchor == current.rowId && stream->stamp == now;
+    }
+
+    /// Opens the walk stream after the current record (`from` Current) or from the start of
+    /// the index (Edge).
+    void openStream(From from, const StoreConnection::Stamp &now)
+    {
+        invalidate();
+        QVariantList binds;
+        const Position *after = from == From::Current ? &current : nullptr;
+        const QString sql = fetchSql(+1, after, QString(), QVariantList(), binds, true);
+        auto s = std::make_unique<Stream>(*this);
+        s->query = std::make_unique<SqlQuery>(*conn, sql);
+        s->query->bindAll(binds);
+        s->anchor = hasCurrent ? current.rowId : 0;
+        s->stamp = now;
+        stream = std::move(s);
+        conn->addOpenRead(stream.get());
+    }
+
+    /// The next visible record of the walk stream. False (buffer unchanged, stream ended)
+    /// when the view has no more. Should reading or OnCalcFields throw, the stream ends and
+    /// the buffer holds the record the move started from.
+    bool streamStep()
+    {
+        const bool rejects = q.m_filtered && q.m_filter;
+        std::optional<Snapshot> saved;
+        if (rejects || !hasCurrent)
+            saved = snapshot();
+        const qint64 cameFrom = hasCurrent ? current.rowId : 0;
+        try {
+            for (;;) {
+                if (!stream->query->next(StoreError::kOpenFailed)) {
+                    endStream();
+                    if (saved)
+                        restore(std::move(*saved));
+                    return false;
+                }
+                loadFrom(*stream->query);
+                if (!rejects || accepts()) {
+                    stream->anchor = current.rowId;
+                    return true;
+                }
+            }
+        } catch (...) {
+            endStream();
+            if (saved) {
+                restore(std::move(*saved));
+            } else if (std::optional<Row> old = fetchRow(cameFrom)) {
+                try {
+                    load(*old);
+                } catch (...) {
+                }
+            }
+            throw;
+        }
     }
 
     // ---- moving ----
@@ -690,6 +842,16 @@ struct StoreTable::Impl
     bool scan(int direction, From from, const Position *at = nullptr)
     {
         const StoreConnection::Stamp now = conn->stamp();
+        // A walk (bound controls off) moving forward reads through one statement.
+        if (direction > 0 && q.controlsDisabled()) {
+            if (from == From::Current && streamContinues(now))
+                return streamStep();
+            if (from == From::Edge || (from == From::Current && hasCurrent)) {
+                openStream(from, now);
+                return streamStep();
+            }
+        }
+        endStream();
         const bool reuse = from == From::Current && hasCurrent && aheadDirection == direction &&
                            aheadAnchor == current.rowId && aheadStamp == now;
         // The common step of a loop over the table: the next row is already read and no filter
@@ -1490,7 +1652,11 @@ void StoreTable::enableControls()
 {
     if (m_disableCount == 0)
         return;
-    if (--m_disableCount == 0 && d->notify)
+    if (--m_disableCount > 0)
+        return;
+    // The walk is over: its statement must not keep the file's snapshot.
+    d->endStream();
+    if (d->notify)
         emit dataChanged();
 }
 
@@ -1576,7 +1742,7 @@ double StoreTable::sumOfField(const QString &fieldName)
     double sum = 0.0;
     Impl::Snapshot saved = d->snapshot();
     try {
-        d->walk(+1, std::nullopt, kScanBatch, 1, [&](Row &r) {
+        d->walk(+1, std::nullopt, kToEnd, 1, [&](Row &r) {
             d->load(r);
             if (d->accepts())
                 sum += field.asFloat();
@@ -1661,7 +1827,8 @@ int StoreTable::readView(int direction, const ViewKey *from, int limit,
     try {
         // Without a filter each fetched row is visited: fetch what was asked for. With one,
         // start with that and grow while the filter rejects rows.
-        d->walk(dir, tail, std::clamp(limit, kFirstBatch, kScanBatch), 4, [&](Row &r) {
+        const int batch = limit == kToEnd ? kToEnd : std::clamp(limit, kFirstBatch, kScanBatch);
+        d->walk(dir, tail, batch, 4, [&](Row &r) {
             d->load(r);
             if (!d->accepts())
                 return true;

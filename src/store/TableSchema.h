@@ -15,8 +15,8 @@ struct ColumnDef
 {
     QString name;
     FieldType type = FieldType::String;
-    int size = 0;          ///< maximum length of a string column, 0 for other types
-    bool notNull = false;  ///< the file refuses a null (used for key columns that are required)
+    int size = 0;         ///< maximum length of a string column, 0 for other types
+    bool notNull = false; ///< the file refuses a null (used for key columns that are required)
 };
 
 /// One index of a table file. The primary index is the one with an empty name in
@@ -32,7 +32,7 @@ struct IndexDef
 
 struct TableSchema
 {
-    QString tableName;  ///< SQL name of the one table inside the file, e.g. "Tinout201"
+    QString tableName; ///< SQL name of the one table inside the file, e.g. "Tinout201"
     QList<ColumnDef> columns;
     QList<IndexDef> indexes;
 

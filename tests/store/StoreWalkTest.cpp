@@ -1,0 +1,204 @@
+// Tests of walks through the whole view with bound controls off (export, reports, cascades):
+// they read through one statement, and must visit what the record-by-record moves visit, give
+// way to every write on the file, and leave the buffer whole when a record fails to load.
+#include "StoreBatch.h"
+#include "StoreTestSupport.h"
+
+#include <sqlite3.h>
+
+using namespace kv;
+using namespace kv::test;
+
+namespace {
+
+class StoreWalkTest : public StoreTest
+{
+protected:
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        m_t = makeTimeLog(folder());
+        m_t->open();
+    }
+    Field &f(const char *name) const { return m_t->fieldByName(QString::fromLatin1(name)); }
+    /// One line per visible record: row id, keys and the calculated field, in view order.
+    QStringList visit(bool controlsOff)
+    {
+        if (controlsOff)
+            m_t->disableControls();
+        QStringList out;
+        for (m_t->first(); !m_t->eof(); m_t->next())
+            out << QStringLiteral("%1 %2 %3 %4 %5 %6")
+                       .arg(m_t->currentRowId())
+                       .arg(f("WDate").asInteger())
+                       .arg(f("CustName").asString(), f("JobDes").asString())
+                       .arg(f("Hours").asFloat())
+                       .arg(f("IsNote").asInteger());
+        if (controlsOff)
+            m_t->enableControls();
+        return out;
+    }
+    /// `n` records over 7 clients, 3 job types and scrambled days; every fifth has a note.
+    void addMany(int n)
+    {
+        StoreBatch batch(*m_t);
+        for (int i = 0; i < n; ++i) {
+            m_t->insert();
+            f("WDate").setAsDateTime(40000 + (i * 337) % 400);
+            f("CustName").setAsString(QStringLiteral("Client %1").arg(i % 7));
+            f("JobDes").setAsString(QStringLiteral("Job %1").arg(i % 3));
+            f("TimeIn").setAsDateTime((8 + i % 5) * dt::kHour);
+            f("TimeOut").setAsDateTime((9 + i % 5) * dt::kHour);
+            f("Hours").setAsFloat(1 + i % 4);
+            if (i % 5 == 0)
+                f("Notes").setAsString(QStringLiteral("note"));
+            m_t->post();
+        }
+        batch.commit();
+    }
+    /// Commits a change to the file through a connection of its own, as another process would.
+    void commitElsewhere()
+    {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(pathOf(QStringLiteral("Tinout201.DAT"))), &db),
+                  SQLITE_OK);
+        sqlite3_busy_timeout(db, 2000);
+        char *error = nullptr;
+        EXPECT_EQ(sqlite3_exec(db, "UPDATE Tinout201 SET TaskDes = 'elsewhere' WHERE rowid = 1",
+                               nullptr, nullptr, &error),
+                  SQLITE_OK)
+            << (error ? error : "");
+        sqlite3_free(error);
+        sqlite3_close(db);
+    }
+
+    std::unique_ptr<StoreTable> m_t;
+};
+
+TEST_F(StoreWalkTest, AWalkVisitsWhatTheMovesVisitInEveryOrderAndFilter)
+{
+    addMany(1300);
+    const auto compare = [&](const char *what) {
+        const QStringList moves = visit(false);
+        const QStringList walk = visit(true);
+        EXPECT_EQ(walk, moves) << what;
+        EXPECT_FALSE(moves.isEmpty()) << what;
+    };
+    for (const char *index : {"Tinout01", "Tinout02", "Tinout03"}) {
+        m_t->setIndexName(QString::fromLatin1(index));
+        m_t->setFiltered(false);
+        compare(index);
+
+        // A predicate the store cannot read, then a term it decides, then both.
+        m_t->setFilter([](const StoreTable &t) {
+            return t.fieldByName(QStringLiteral("Hours")).asFloat() > 2.5;
+        });
+        m_t->setFiltered(true);
+        compare("predicate");
+        FilterTerm client;
+        client.fieldName = QStringLiteral("CustName");
+        client.match = FilterTerm::Match::Whole;
+        client.anyOf = {{FilterTerm::Operand{false, QStringLiteral("client 3"), 0}}};
+        m_t->setFilter(nullptr, {client});
+        compare("term");
+        m_t->setFilter(
+            [](const StoreTable &t) {
+                return t.fieldByName(QStringLiteral("IsNote")).asInteger() == 0;
+            },
+            {client});
+        compare("term and predicate on a calculated field");
+    }
+    m_t->setFiltered(false);
+    m_t->setIndexName(QStringLiteral("Tinout01"));
+    EXPECT_EQ(visit(true).size(), 1300);
+}
+
+TEST_F(StoreWalkTest, AWriteThroughAnotherObjectEndsTheWalksReadAndTheWalkGoesOn)
+{
+    addMany(600);
+    auto other = makeTimeLog(folder(), QStringLiteral("Other"));
+    other->open();
+    m_t->disableControls();
+    m_t->first();
+    for (int i = 0; i < 100; ++i)
+        m_t->next();
+    const int here = f("WDate").asInteger();
+    // Another process commits meanwhile: a walk still holding its snapshot would make the
+    // write lock unobtainable (the post would fail after its retries).
+    commitElsewhere();
+    addTime(*other, here + 1, QStringLiteral("Late"), QStringLiteral("Job"), 9, 10);
+    int after = 0;
+    bool sawLate = false;
+    int previous = here;
+    for (m_t->next(); !m_t->eof(); m_t->next(), ++after) {
+        EXPECT_GE(f("WDate").asInteger(), previous);
+        previous = f("WDate").asInteger();
+        sawLate = sawLate || f("CustName").asString() == u"Late";
+    }
+    m_t->enableControls();
+    EXPECT_TRUE(sawLate);
+    EXPECT_EQ(after, 601 - 101);
+}
+
+TEST_F(StoreWalkTest, TheWalkLetsGoOfItsSnapshotWhenControlsComeBack)
+{
+    addMany(50);
+    m_t->disableControls();
+    m_t->first();
+    m_t->next();
+    m_t->enableControls();
+    commitElsewhere();
+    m_t->first();
+    EXPECT_EQ(m_t->fieldByName(QStringLiteral("TaskDes")).asString(), QStringLiteral("elsewhere"));
+    // And a post of this object finds the write lock.
+    m_t->edit();
+    f("Hours").setAsFloat(7);
+    m_t->post();
+    EXPECT_DOUBLE_EQ(f("Hours").asFloat(), 7);
+}
+
+TEST_F(StoreWalkTest, ARecordThatFailsToLoadLeavesTheOneBeforeAndTheWalkCanGoOn)
+{
+    addMany(40);
+    const QStringList all = visit(false);
+    const qint64 bad = all.at(20).section(u' ', 0, 0).toLongLong();
+    const auto calc = m_t->OnCalcFields;
+    bool failing = true;
+    m_t->OnCalcFields = [&](StoreTable &t) {
+        calc(t);
+        if (failing && t.currentRowId() == bad)
+            throw StoreError(QStringLiteral("calc failed"), StoreError::kInvalidOperation);
+    };
+    m_t->disableControls();
+    m_t->first();
+    for (int i = 0; i < 19; ++i)
+        m_t->next();
+    const qint64 before = m_t->currentRowId();
+    EXPECT_EQ(storeError([&] { m_t->next(); }).code(), StoreError::kInvalidOperation);
+    EXPECT_EQ(m_t->currentRowId(), before);
+    EXPECT_EQ(f("IsNote").asInteger(), all.at(19).section(u' ', -1).toInt());
+    failing = false;
+    int rest = 0;
+    for (m_t->next(); !m_t->eof(); m_t->next())
+        ++rest;
+    m_t->enableControls();
+    EXPECT_EQ(rest, 20);
+}
+
+TEST_F(StoreWalkTest, DeletingTheWholeViewInOneBatchWalksItOnce)
+{
+    addMany(700);
+    FilterTerm client;
+    client.fieldName = QStringLiteral("CustName");
+    client.match = FilterTerm::Match::Whole;
+    client.anyOf = {{FilterTerm::Operand{false, QStringLiteral("Client 2"), 0}}};
+    m_t->setFilter(nullptr, {client});
+    m_t->setFiltered(true);
+    deleteAllInView(*m_t);
+    EXPECT_TRUE(m_t->isEmpty());
+    m_t->setFiltered(false);
+    EXPECT_EQ(visit(true).size(), 600);
+    EXPECT_EQ(m_t->countView(), 600);
+}
+
+} // namespace
