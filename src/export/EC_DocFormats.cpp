@@ -133,10 +133,8 @@ QString THTMLExport::NbspIfEmpty(const QString &s)
     return t.isEmpty() ? QStringLiteral("&nbsp;") : t;
 }
 
-QByteArray THTMLExport::encode(const QString &s) const
+void THTMLExport::appendEncoded(QStringView s, QByteArray &r) const
 {
-    QByteArray r;
-    r.reserve(s.size());
     for (qsizetype i = 0; i < s.size(); ++i) {
         const char16_t c = s[i].unicode();
         if (c < 128) {
@@ -150,7 +148,6 @@ QByteArray THTMLExport::encode(const QString &s) const
         }
         r.append("&#").append(QByteArray::number(static_cast<quint32>(code))).append(';');
     }
-    return r;
 }
 
 void THTMLExport::WriteHeader(const QStringList &titles)
@@ -239,10 +236,8 @@ QString TRichTextExport::RtfText(const QString &s)
     return ExpandBreaks(r, QStringLiteral("\\tab "), QStringLiteral("\\par\r\n"));
 }
 
-QByteArray TRichTextExport::encode(const QString &s) const
+void TRichTextExport::appendEncoded(QStringView s, QByteArray &r) const
 {
-    QByteArray r;
-    r.reserve(s.size());
     static const char kHex[] = "0123456789abcdef";
     for (QChar ch : s) {
         const char16_t c = ch.unicode();
@@ -259,7 +254,6 @@ QByteArray TRichTextExport::encode(const QString &s) const
             r.append("\\u").append(QByteArray::number(static_cast<qint16>(c))).append('?');
         }
     }
-    return r;
 }
 
 void TRichTextExport::RowDef(const QString &cellFormat, const QString &first, const QString &middle,

@@ -25,7 +25,7 @@ public:
 
 protected:
     /// ASCII, with every other character as a numeric character reference.
-    QByteArray encode(const QString &s) const override;
+    void appendEncoded(QStringView s, QByteArray &out) const override;
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
     void WriteFooter() override;
@@ -45,7 +45,7 @@ public:
 
 protected:
     /// Code-page-1252 characters as \'xx, every other character as \uN?.
-    QByteArray encode(const QString &s) const override;
+    void appendEncoded(QStringView s, QByteArray &out) const override;
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
     void WriteFooter() override;

@@ -248,6 +248,24 @@ QString StripControlChars(const QString &s)
     return r;
 }
 
+void AppendStripped(QString &out, QStringView s, QChar doubled)
+{
+    const char16_t *p = s.utf16();
+    const qsizetype n = s.size();
+    const char16_t twice = doubled.unicode();
+    qsizetype run = 0; // start of the run of characters copied as they are
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c >= 32 && (c != twice || twice == 0))
+            continue;
+        out.append(QStringView(p + run, i - run));
+        if (c >= 32)
+            out.append(QChar(c)).append(QChar(c));
+        run = i + 1;
+    }
+    out.append(QStringView(p + run, n - run));
+}
+
 QString ExpandBreaks(const QString &s, const QString &tabText, const QString &breakText)
 {
     QString r;

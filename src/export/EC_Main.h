@@ -208,6 +208,10 @@ private:
 
 /// Removes every character below code 32.
 QString StripControlChars(const QString &s);
+/// Appends `s` to `out` without its characters below code 32 and, when `doubled` is not null,
+/// with every `doubled` written twice (the quote of a quoted field): StripControlChars and
+/// InsertBefore in one pass and without a copy.
+void AppendStripped(QString &out, QStringView s, QChar doubled = QChar());
 /// Every TAB replaced by `tabText`, every LF by `breakText`, every other character below 32
 /// dropped.
 QString ExpandBreaks(const QString &s, const QString &tabText, const QString &breakText);

@@ -14,7 +14,10 @@ public:
     ~TDIFExport() override;
 
 protected:
-    QByteArray encode(const QString &s) const override { return toCp1252(s); }
+    void appendEncoded(QStringView s, QByteArray &out) const override
+    {
+        out += toCp1252(s.toString());
+    }
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
     void WriteFooter() override;

@@ -97,11 +97,11 @@ void TExportTable::EndExport()
 void TExportTable::NextItem(ExportRow &row)
 {
     row.clear();
+    if (Options().testFlag(NumberRows))
+        row.push_back(ExportValue{QString::number(ItemsExported() + 1), false, {}, false, 0});
     FillRow(row);
     m_dataSet->next();
     setItemsExported(ItemsExported() + 1);
-    if (Options().testFlag(NumberRows))
-        row.insert(row.begin(), ExportValue{QString::number(ItemsExported()), false, {}, false, 0});
 }
 
 bool TExportTable::HasMoreItems()

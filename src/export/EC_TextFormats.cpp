@@ -89,23 +89,23 @@ QString TCustomExport::DetailedRecordBlock(const ExportRow &values) const
 
 // ---- CSV ----
 
-QString TCSVExport::CsvLine(const ExportRow &values) const
+void TCSVExport::BuildLine(const ExportRow &values)
 {
     const QString &sep = locale().listSeparator;
-    QString line;
+    m_line.resize(0);
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
         if (i > 0)
-            line += sep;
+            m_line += sep;
         const ExportValue &v = values[static_cast<size_t>(i)];
         const int k = CellKind(i, v.text);
         if (k == ckNumber || k == ckCurrency) {
-            line += NumericText(v.text, v);
+            m_line += NumericText(v.text, v);
         } else {
-            line += QLatin1Char('"') + InsertBefore(StripControlChars(v.text), u'"', u'"') +
-                    QLatin1Char('"');
+            m_line += QLatin1Char('"');
+            AppendStripped(m_line, v.text, u'"');
+            m_line += QLatin1Char('"');
         }
     }
-    return line;
 }
 
 void TCSVExport::WriteHeader(const QStringList &titles)
@@ -116,13 +116,15 @@ void TCSVExport::WriteHeader(const QStringList &titles)
     ExportRow row;
     for (const QString &t : titles)
         row.push_back(ExportValue{t, false, {}, false, 0});
-    writeLine(CsvLine(row));
+    BuildLine(row);
+    writeLine(m_line);
 }
 
 void TCSVExport::WriteRecord(const ExportRow &values, int recordNo)
 {
     TCustomTextExport::WriteRecord(values, recordNo);
-    writeLine(CsvLine(values));
+    BuildLine(values);
+    writeLine(m_line);
 }
 
 // ---- tab-delimited ----
@@ -141,16 +143,18 @@ void TTabExport::WriteHeader(const QStringList &titles)
 void TTabExport::WriteRecord(const ExportRow &values, int recordNo)
 {
     TCustomTextExport::WriteRecord(values, recordNo);
-    QString line;
+    m_line.resize(0);
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
         if (i > 0)
-            line += QLatin1Char('\t');
+            m_line += QLatin1Char('\t');
         const ExportValue &v = values[static_cast<size_t>(i)];
         const int k = CellKind(i, v.text);
-        line +=
-            k == ckNumber || k == ckCurrency ? NumericText(v.text, v) : StripControlChars(v.text);
+        if (k == ckNumber || k == ckCurrency)
+            m_line += NumericText(v.text, v);
+        else
+            AppendStripped(m_line, v.text);
     }
-    writeLine(line);
+    writeLine(m_line);
 }
 
 // ---- fixed-width text ----

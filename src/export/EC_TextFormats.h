@@ -16,7 +16,9 @@ protected:
     void WriteRecord(const ExportRow &values, int recordNo) override;
 
 private:
-    QString CsvLine(const ExportRow &values) const;
+    /// The line of `values` into m_line, which keeps its buffer from record to record.
+    void BuildLine(const ExportRow &values);
+    QString m_line;
 };
 
 class TTabExport : public TCustomTextExport
@@ -27,6 +29,9 @@ public:
 protected:
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
+
+private:
+    QString m_line; ///< kept from record to record
 };
 
 class TTextExport : public TCustomTextExport

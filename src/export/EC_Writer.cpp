@@ -422,16 +422,40 @@ void TCustomTextExport::writeBytes(const QByteArray &b)
         throw ExportError(m_out ? m_out->errorString() : failureMessage());
 }
 
-void TCustomTextExport::writeText(const QString &s)
+void TCustomTextExport::appendEncoded(QStringView s, QByteArray &out) const
 {
-    writeBytes(encode(s));
+    appendUtf8(out, s);
 }
 
-void TCustomTextExport::writeLine(const QString &s)
+void TCustomTextExport::writeText(const QString &s)
 {
-    QByteArray b = encode(s);
-    b.append("\r\n", 2);
-    writeBytes(b);
+    m_lineBytes.resize(0);
+    appendEncoded(s, m_lineBytes);
+    writeBytes(m_lineBytes);
+}
+
+void TCustomTextExport::writeLine(QStringView s)
+{
+    m_lineBytes.resize(0);
+    appendEncoded(s, m_lineBytes);
+    m_lineBytes.append("\r\n", 2);
+    writeBytes(m_lineBytes);
+}
+
+void appendUtf8(QByteArray &out, QStringView s)
+{
+    const qsizetype n = s.size();
+    const char16_t *p = s.utf16();
+    qsizetype ascii = 0;
+    while (ascii < n && p[ascii] < 0x80)
+        ++ascii;
+    const qsizetype start = out.size();
+    out.resize(start + ascii);
+    char *d = out.data() + start;
+    for (qsizetype i = 0; i < ascii; ++i)
+        d[i] = static_cast<char>(p[i]);
+    if (ascii < n)
+        out += s.mid(ascii).toUtf8();
 }
 
 void TCustomTextExport::flushOutput()

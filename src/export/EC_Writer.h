@@ -167,16 +167,27 @@ protected:
     void closeOutput() override;
     void commitOutput() override { flushOutput(); }
     QString failureMessage() const override { return ExportText::textFileFailed(); }
-    /// The bytes of a text in the format's character set (UTF-8 unless the format says otherwise).
-    virtual QByteArray encode(const QString &s) const { return s.toUtf8(); }
+    /// Appends the bytes of a text in the format's character set to `out` (UTF-8 unless the
+    /// format says otherwise).
+    virtual void appendEncoded(QStringView s, QByteArray &out) const;
 
     void writeText(const QString &s);
-    void writeLine(const QString &s);
+    /// Writes `s` and CR LF. The bytes go through one buffer kept for the length of the export,
+    /// so a line costs no allocation once the buffer has grown to the longest line.
+    void writeLine(QStringView s);
+    void writeLine(const QString &s) { writeLine(QStringView(s)); }
     void writeBytes(const QByteArray &b);
     /// Writes buffered bytes; throws ExportError on failure.
     void flushOutput();
     QIODevice *out() const { return m_out; }
+
+private:
+    QByteArray m_lineBytes;
 };
+
+/// Appends `s` to `out` in UTF-8; plain ASCII (nearly every character of a time log) is copied
+/// without a conversion call or an allocation beyond the growth of `out`.
+void appendUtf8(QByteArray &out, QStringView s);
 
 /// The writer of a format: CSV, tab, text (detailed with DetailedMode), clipboard (detailed with
 /// DetailedMode), DIF, SYLK, BIFF, HTML, RTF (also for the Word type).

@@ -38,6 +38,32 @@ TEST(TextRoutines, StripExpandDashAndInsert)
               QStringLiteral("say \"\"hi\"\""));
 }
 
+/// The one-pass appends of the record writers against the routines they stand in for, over
+/// texts with control characters, quotes at both ends, non-Latin letters and a surrogate pair,
+/// appended after text already in the buffer.
+TEST(TextRoutines, OnePassAppendsMatchStripInsertAndUtf8)
+{
+    const QStringList texts{QString(),
+                            QStringLiteral("plain"),
+                            QStringLiteral("\"quoted\" \"\""),
+                            QStringLiteral("tab\there\r\nline\x01\x1f end"),
+                            QStringLiteral("\x02\"\x03"),
+                            QStringLiteral("Müller & Søn – café ☕ \U0001F600 \"x\""),
+                            QStringLiteral("日本語の\"作業\"")};
+    for (const QString &t : texts) {
+        QString quoted = QStringLiteral("lead,");
+        AppendStripped(quoted, t, u'"');
+        EXPECT_EQ(quoted, QStringLiteral("lead,") + InsertBefore(StripControlChars(t), u'"', u'"'))
+            << qPrintable(t);
+        QString stripped = QStringLiteral("x");
+        AppendStripped(stripped, t);
+        EXPECT_EQ(stripped, QStringLiteral("x") + StripControlChars(t)) << qPrintable(t);
+        QByteArray bytes("head ");
+        appendUtf8(bytes, t);
+        EXPECT_EQ(bytes, QByteArray("head ") + t.toUtf8()) << qPrintable(t);
+    }
+}
+
 TEST_F(Routines, CreatedLineShowsTheTimeOfDayAsEveryOtherTimeIsShown)
 {
     services.clock->set(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)));
