@@ -184,6 +184,30 @@ void BM_TotalHoursClientFilter(benchmark::State &state)
 }
 BENCHMARK(BM_TotalHoursClientFilter)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+/// With the client filter active: one record's task changed and posted as the grid posts it
+/// (the hours rule and the after-post work), then the total and the grid's row brought up to
+/// date and painted.
+void BM_PostWithClientFilter(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    f.win->show();
+    f.win->fdInOut->setCriteria({clientCriterion()});
+    f.paint();
+    StoreTable &t = *f.dm->TBInout;
+    t.first();
+    int i = 0;
+    for (auto _ : state) {
+        t.edit();
+        f.dm->TBInoutTaskDes->setAsString(QStringLiteral("bench post %1").arg(i++ % 2));
+        t.post();
+        f.paint();
+    }
+    state.SetLabel(f.win->lHours->text().toStdString());
+    f.win->fdInOut->clearCriteria();
+    f.paint();
+}
+BENCHMARK(BM_PostWithClientFilter)->Unit(benchmark::kMillisecond)->Iterations(9);
+
 void BM_ScrollToLastAndBack(benchmark::State &state)
 {
     Fixture &f = fixture();
