@@ -270,6 +270,31 @@ void setUpView(TDMKV &dm, const Request &r)
     dm.TBInout->first();
 }
 
+/// Opens what the export and the report read, for reading only: the time log and, when the
+/// folder has one, the configuration (without it the settings are the defaults, as for an empty
+/// configuration). Nothing in the folder is created or changed. A rename an earlier run left
+/// unfinished is only reported: finishing it would write.
+void openTimeLogForReading(TDMKV &dm, const QString &folder, QTextStream &err)
+{
+    dm.TBInout->open();
+    if (QFileInfo::exists(QDir(folder).filePath(schemas::kConfigFile)))
+        dm.TBDef->open();
+    const struct
+    {
+        RenameJournal::Kind kind;
+        const char *what;
+    } renames[] = {{RenameJournal::Kind::Client, "client"},
+                   {RenameJournal::Kind::JobType, "job type"}};
+    for (const auto &r : renames) {
+        if (const std::optional<RenameJournal::Entry> e = dm.renameJournal().pending(r.kind))
+            err << kProgram
+                << QStringLiteral(": warning: the rename of the %1 \"%2\" to \"%3\" was "
+                                  "interrupted; records of the time log may still carry the old "
+                                  "name until Kestrova starts once over this folder\n")
+                       .arg(QString::fromLatin1(r.what), e->oldName, e->newName);
+    }
+}
+
 int runExport(TDMKV &dm, const Request &r, const LineMessages &messages, QTextStream &err)
 {
     TimeLogExport exporter(dm);
@@ -464,9 +489,11 @@ int runCommandLine(const QStringList &args, QTextStream &out, QTextStream &err,
                 err << kProgram << QStringLiteral(": there is no to-do list in ")
                     << QDir::toNativeSeparators(folder) << u'\n';
             } else {
-                TDMKV dm([folder] { return folder; });
+                TDMKV dm([folder] { return folder; }, TDMKV::Access::ReadOnly);
+                dm.TBTodo->open();
                 try {
                     todoListWriter()(dm, request.todoOrder, request.output);
+                    dm.TBTodo->checkFileUnchanged();
                     rc = kExitOk;
                 } catch (const std::invalid_argument &) {
                     err << kProgram << QStringLiteral(": unknown order \"") << request.todoOrder
@@ -478,10 +505,14 @@ int runCommandLine(const QStringList &args, QTextStream &out, QTextStream &err,
             err << kProgram << QStringLiteral(": there is no time log in ")
                 << QDir::toNativeSeparators(folder) << u'\n';
         } else {
-            TDMKV dm([folder] { return folder; });
+            TDMKV dm([folder] { return folder; }, TDMKV::Access::ReadOnly);
+            openTimeLogForReading(dm, folder, err);
             setUpView(dm, request);
             rc = request.command == kExport ? runExport(dm, request, *messages, err)
                                             : runReport(dm, request);
+            // What was written must come from one state of the files.
+            dm.TBInout->checkFileUnchanged();
+            dm.TBDef->checkFileUnchanged();
         }
     } catch (const std::exception &e) {
         err << kProgram << QStringLiteral(": ") << QString::fromUtf8(e.what()) << u'\n';

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTextStream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kv;
 using namespace kv::test;
@@ -51,6 +53,25 @@ protected:
               QStringLiteral("Bolt work")});
         post({day(2026, 4, 1), at(8, 0), at(9, 0), QStringLiteral("Acme"), QStringLiteral("Design"),
               QStringLiteral("April")});
+    }
+
+    /// Every name in the data folder, hidden ones included.
+    QStringList listing() const
+    {
+        return QDir(m_folder).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    }
+
+    /// Ends the fixture's data module (as when the program is not running) and keeps only the
+    /// time log and the configuration in the folder, as in a copy handed to an accountant.
+    void keepOnlyTheTimeLog()
+    {
+        dm.reset();
+        for (const QString &name : listing()) {
+            if (name != QStringLiteral("Tinout201.DAT") && name != QStringLiteral("kvdef.DAT")) {
+                ASSERT_TRUE(QFile::remove(QDir(m_folder).filePath(name))) << name.toStdString();
+            }
+        }
     }
 
     QString out, err;
@@ -265,6 +286,46 @@ TEST_F(CommandLine, ReportOfAnEmptySelectionIsStillAReport)
     EXPECT_TRUE(pages[0].simplified().contains(QStringLiteral("0.0000 Page 1")));
 }
 
+TEST_F(CommandLine, ExportAndReportOnlyReadAndCreateNoFileInTheDataFolder)
+{
+    postLog();
+    // While the program runs (its data module is open), its log holds the latest posts.
+    const QStringList running = listing();
+    ASSERT_TRUE(running.contains(QStringLiteral("Tinout201.DAT-wal")));
+    EXPECT_EQ(run({QStringLiteral("export"), QStringLiteral("--format=csv"),
+                   QStringLiteral("--output"), path(QStringLiteral("running.csv"))}),
+              kExitOk)
+        << err.toStdString();
+    EXPECT_EQ(lines(path(QStringLiteral("running.csv"))).size(), 1 + 6);
+    EXPECT_EQ(listing(), running);
+
+    keepOnlyTheTimeLog();
+    const QStringList before = listing();
+    ASSERT_EQ(before, (QStringList{QStringLiteral("Tinout201.DAT"), QStringLiteral("kvdef.DAT")}));
+    EXPECT_EQ(run({QStringLiteral("export"), QStringLiteral("--format=csv"),
+                   QStringLiteral("--output"), path(QStringLiteral("copy.csv"))}),
+              kExitOk)
+        << err.toStdString();
+    EXPECT_EQ(lines(path(QStringLiteral("copy.csv"))).size(), 1 + 6);
+    EXPECT_EQ(run({QStringLiteral("report"), QStringLiteral("--output"),
+                   path(QStringLiteral("copy.pdf"))}),
+              kExitOk)
+        << err.toStdString();
+    EXPECT_EQ(pdfPageCount(path(QStringLiteral("copy.pdf"))), 1);
+    // No table file, no lock file, no log.
+    EXPECT_EQ(listing(), before);
+
+    // Without a configuration the settings are the defaults.
+    ASSERT_TRUE(QFile::remove(QDir(m_folder).filePath(QStringLiteral("kvdef.DAT"))));
+    EXPECT_EQ(run({QStringLiteral("export"), QStringLiteral("--format=text"),
+                   QStringLiteral("--output"), path(QStringLiteral("plain.txt"))}),
+              kExitOk)
+        << err.toStdString();
+    EXPECT_EQ(lines(path(QStringLiteral("plain.txt"))).value(0),
+              QStringLiteral("Orvelane Kestrova - Time log"));
+    EXPECT_EQ(listing(), QStringList{QStringLiteral("Tinout201.DAT")});
+}
+
 #ifdef KV_KESTROVA_BIN
 /// The program itself, run with its configuration pointing at the fixture's data folder.
 class Program : public CommandLine
@@ -284,6 +345,12 @@ protected:
     int runProgram(const QStringList &args)
     {
         QProcess p;
+        // Root may write anywhere: a read-only folder is read-only only to another user.
+        if (asOthers && ::geteuid() == 0)
+            p.setChildProcessModifier([] {
+                if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                    ::_exit(3);
+            });
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_CONFIG_DIRS"), path(QStringLiteral("config")));
@@ -298,8 +365,81 @@ protected:
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
 
+    static void setMode(const QString &file, mode_t mode)
+    {
+        ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), mode), 0) << file.toStdString();
+    }
+
+    /// Makes the data folder and its files read-only, and what the program reads and writes
+    /// besides (its configuration, the output folder) open to another user.
+    void lockUpDataFolder()
+    {
+        setMode(m_dir.path(), 0755);
+        setMode(path(QStringLiteral("config")), 0755);
+        setMode(path(QStringLiteral("config/Kestrova")), 0755);
+        setMode(path(QStringLiteral("config/Kestrova/Kestrova.conf")), 0644);
+        QDir().mkpath(path(QStringLiteral("out")));
+        setMode(path(QStringLiteral("out")), 0777);
+        for (const QString &name : listing())
+            setMode(QDir(m_folder).filePath(name), 0444);
+        setMode(m_folder, 0555);
+        asOthers = true;
+    }
+    void TearDown() override
+    {
+        ::chmod(QFile::encodeName(m_folder).constData(), 0755);
+        CommandLine::TearDown();
+    }
+
+    bool asOthers = false;
     QString stdErr, stdOut;
 };
+
+TEST_F(Program, ExportAndReportWorkOnAReadOnlyDataFolder)
+{
+    postLog();
+    keepOnlyTheTimeLog();
+    lockUpDataFolder();
+    const QStringList before = listing();
+
+    const QString csv = path(QStringLiteral("out/ro.csv"));
+    EXPECT_EQ(runProgram({QStringLiteral("export"), QStringLiteral("--format"),
+                          QStringLiteral("csv"), QStringLiteral("--output"), csv}),
+              0)
+        << stdErr.toStdString();
+    EXPECT_EQ(lines(csv).size(), 1 + 6);
+    const QString pdf = path(QStringLiteral("out/ro.pdf"));
+    EXPECT_EQ(runProgram({QStringLiteral("report"), QStringLiteral("--layout=group"),
+                          QStringLiteral("--output"), pdf}),
+              0)
+        << stdErr.toStdString();
+    EXPECT_EQ(pdfPageCount(pdf), 1);
+    EXPECT_TRUE(stdErr.isEmpty()) << stdErr.toStdString();
+    EXPECT_EQ(listing(), before);
+}
+
+TEST_F(Program, ALogThatCannotBeReadWithoutWriteAccessFailsInsteadOfExportingWithoutIt)
+{
+    postLog();
+    // A log with committed records beside the time log, without its index (a crash, a copy).
+    const QString log = QDir(m_folder).filePath(QStringLiteral("Tinout201.DAT-wal"));
+    ASSERT_GT(QFileInfo(log).size(), 0);
+    ASSERT_TRUE(QFile::copy(log, path(QStringLiteral("saved-wal"))));
+    keepOnlyTheTimeLog();
+    ASSERT_TRUE(QFile::copy(path(QStringLiteral("saved-wal")), log));
+    lockUpDataFolder();
+    const QStringList before = listing();
+
+    const QString csv = path(QStringLiteral("out/stale.csv"));
+    EXPECT_EQ(runProgram({QStringLiteral("export"), QStringLiteral("--format"),
+                          QStringLiteral("csv"), QStringLiteral("--output"), csv}),
+              1);
+    EXPECT_TRUE(stdErr.contains(QStringLiteral("holds changes that are not in the file yet")))
+        << stdErr.toStdString();
+    EXPECT_TRUE(stdErr.contains(log)) << stdErr.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(csv));
+    EXPECT_EQ(listing(), before);
+}
 
 TEST_F(Program, RunsTheCommandLineWithoutADisplay)
 {
