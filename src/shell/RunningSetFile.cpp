@@ -196,6 +196,12 @@ void RunningSetKeeper::clockChanged()
     }
 }
 
+void RunningSetKeeper::billableChanged()
+{
+    if (m_clock.IsClockedIn)
+        writeNow();
+}
+
 void RunningSetKeeper::heartbeat()
 {
     if (m_clock.IsClockedIn)

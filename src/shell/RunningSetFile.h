@@ -81,6 +81,8 @@ public:
     /// The clock changed: a running set is written (now as its last-seen time), an idle clock
     /// removes the file this keeper wrote.
     void clockChanged();
+    /// The billable box changed: a running set is written at once with the new state.
+    void billableChanged();
     /// The heartbeat: the running set again, with now as last-seen time. A file that could not
     /// be written is tried again here.
     void heartbeat();

@@ -14,6 +14,7 @@
 #include "RunningSetFile.h"
 #include "Startup.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -337,6 +338,51 @@ TEST_F(RunningSetTest, AFileThatCannotBeWrittenIsToldOnceAndTriedAgainAtEveryHea
     EXPECT_EQ(fakes.messages->shown.size(), 2);
     QDir(folder).removeRecursively();
     QFile::remove(folder);
+}
+
+TEST_F(RunningSetTest, AChangeOfTheBillableBoxWhileClockedInReachesTheFileAtOnce)
+{
+    start();
+    // Idle: the box is only a choice for the next set; nothing is written.
+    QTest::mouseClick(FMain->cbBillable, Qt::LeftButton);
+    EXPECT_FALSE(FMain->cbBillable->isChecked());
+    EXPECT_FALSE(file().exists());
+    QTest::mouseClick(FMain->cbBillable, Qt::LeftButton);
+    ASSERT_TRUE(FMain->cbBillable->isChecked());
+
+    fakes.clock->set(QDateTime(kMonday, QTime(9, 5)));
+    QTest::mouseClick(FMain->bbOut, Qt::LeftButton);
+    ASSERT_TRUE(FMain->IsClockedIn);
+    ASSERT_TRUE(file().read().has_value());
+    EXPECT_TRUE(file().read()->billable);
+
+    // No heartbeat in between: the file follows each click.
+    fakes.clock->set(QDateTime(kMonday, QTime(9, 7)));
+    QTest::mouseClick(FMain->cbBillable, Qt::LeftButton);
+    ASSERT_FALSE(FMain->cbBillable->isChecked());
+    std::optional<RunningSet> set = file().read();
+    ASSERT_TRUE(set.has_value());
+    EXPECT_FALSE(set->billable);
+    EXPECT_EQ(minuteOf(dt::timePart(set->inDateTime)), 9 * 60 + 5);
+    EXPECT_EQ(minuteOf(dt::timePart(set->lastSeen)), 9 * 60 + 7);
+    QTest::mouseClick(FMain->cbBillable, Qt::LeftButton);
+    set = file().read();
+    ASSERT_TRUE(set.has_value());
+    EXPECT_TRUE(set->billable);
+
+    // A crash now posts with the box's last state.
+    QTest::mouseClick(FMain->cbBillable, Qt::LeftButton);
+    FMain->runningSet().setFile(QString()); // the killed program ends without a word
+    delete FMain;
+    FMain = nullptr;
+    delete DMKV;
+    DMKV = nullptr;
+    fakes.messages->answerNext(MsgAnswer::Yes);
+    start();
+    EXPECT_EQ(leftOverQuestions(), 1);
+    const std::vector<Rec> posted = records();
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_FALSE(posted[0].billable);
 }
 
 } // namespace
