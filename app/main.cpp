@@ -1,13 +1,13 @@
 // Kestrova: start-up, message loop, shutdown.
 #include "Main.h"
 #include "Application.h"
-#include "ClockCommand.h"
 #include "ClockServer.h"
 #include "CommandLine.h"
 #include "ImportCommand.h"
 #include "KVDM.h"
 #include "Services.h"
 #include "Settings.h"
+#include "SingleInstance.h"
 #include "Startup.h"
 #include "TodoReport.h"
 #include "UAbout.h"
@@ -23,9 +23,17 @@
 #include "UfEmptyJob.h"
 #include "ufEmptyClient.h"
 
-#include <QJsonObject>
+#include <QDir>
 #include <exception>
 #include <memory>
+
+namespace {
+
+/// How long a later start waits for the running program to answer: it answers at once, unless
+/// it is between taking its lock and listening on its socket.
+constexpr int kShowWaitMs = 10'000;
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -42,11 +50,32 @@ int main(int argc, char **argv)
     // 1. The application with its title and help file.
     kv::Application app(argc, argv);
 
-    // One Kestrova per user and data folder: a second start brings the first one forward.
-    const QString socketPath = kv::settings::clockSocketPath(kv::TFMain::RegDataPath());
-    const QJsonObject show{{QStringLiteral("cmd"), QStringLiteral("show")}};
-    if (!kv::sendClockRequest(socketPath, show, 5000).isEmpty())
-        return 0;
+    // One Kestrova per user and data folder, claimed before anything of the start-up can ask a
+    // question: a later start, even one while this one still waits for an answer at start-up,
+    // finds the lock taken and asks this one to come forward over its socket.
+    const QString dataFolder = kv::TFMain::RegDataPath();
+    const QString socketPath = kv::settings::clockSocketPath(dataFolder);
+    kv::InstanceLock instance(kv::settings::instanceLockPath(dataFolder));
+    bool first = true;
+    try {
+        first = instance.tryLock();
+    } catch (const std::exception &e) {
+        // Without a lock (no runtime folder, say) the program still runs, as it would alone.
+        qWarning("%s", e.what());
+    }
+    if (!first) {
+        if (kv::showRunningInstance(socketPath, kShowWaitMs))
+            return 0;
+        kv::failStartup(QCoreApplication::translate(
+                            "main", "Kestrova is already running over the data folder %1, but it "
+                                    "does not answer. If it no longer responds, end it and start "
+                                    "Kestrova again.")
+                            .arg(QDir::toNativeSeparators(dataFolder)));
+    }
+    // `kestrova clock` and later starts reach the program through its socket from now on.
+    auto clockServer = std::make_unique<kv::ClockServer>();
+    if (!clockServer->listen(socketPath))
+        qWarning("Kestrova cannot listen on %s", qPrintable(socketPath));
 
     kv::Startup startup;
     // 3. The windows after the main window, in their order; the main window's menu and selectors
@@ -81,10 +110,7 @@ int main(int argc, char **argv)
         kv::failStartup(QString::fromUtf8(e.what()));
     }
 
-    // `kestrova clock` and later starts reach the program through its socket.
-    auto clockServer = std::make_unique<kv::ClockServer>(*kv::FMain);
-    if (!clockServer->listen(socketPath) && !kv::sendClockRequest(socketPath, show, 5000).isEmpty())
-        return 0;
+    clockServer->setWindow(kv::FMain);
 
     // 13. The message loop runs until the main window closes. In tray mode the window is hidden
     // while other windows come and go, so the last of them closing must not end the program.

@@ -58,8 +58,8 @@ constexpr bool kHidden = false;
 
 } // namespace
 
-TDMKV::TDMKV(DataFolderFn dataFolder, QObject *parent)
-    : QObject(parent), m_dataFolder(std::move(dataFolder))
+TDMKV::TDMKV(DataFolderFn dataFolder, Access access, QObject *parent)
+    : QObject(parent), m_dataFolder(std::move(dataFolder)), m_access(access)
 {
     setObjectName(QStringLiteral("DMKV"));
     m_journal = std::make_unique<RenameJournal>(m_dataFolder());
@@ -94,8 +94,19 @@ TDMKV::TDMKV(DataFolderFn dataFolder, QObject *parent)
     declareFields();
     wireRules();
 
+    if (isReadOnly())
+        return;
     for (StoreTable *t : {TBCust, TBInout, TBJobCode, TBCustList, TBDef, TBJobList, TBTodo})
         t->open();
+}
+
+void TDMKV::refuseWhenReadOnly(const char *what) const
+{
+    if (isReadOnly())
+        throw StoreError(QStringLiteral("%1 needs write access, but the data in %2 is open for "
+                                        "reading only")
+                             .arg(QString::fromLatin1(what), m_dataFolder()),
+                         StoreError::kInvalidOperation);
 }
 
 TDMKV::~TDMKV()
@@ -109,7 +120,8 @@ void TDMKV::setUpTable(StoreTable *t, const QString &file, const TableSchema &sc
 {
     t->setTableName(file);
     t->setSchema(schema);
-    t->setCreateIfMissing(true);
+    t->setCreateIfMissing(!isReadOnly());
+    t->setReadOnly(isReadOnly());
     t->setIndexName(index);
     t->setLockRetryCount(15);
     t->setLockWaitTime(100);
@@ -261,6 +273,7 @@ void TDMKV::journalRename(RenameJournal::Kind kind, const std::function<QString(
 
 int TDMKV::finishPendingRenames()
 {
+    refuseWhenReadOnly("Finishing an interrupted rename");
     struct Cascade
     {
         RenameJournal::Kind kind;
@@ -325,6 +338,7 @@ int TDMKV::minBillTime() const
 
 bool TDMKV::ensureConfigRecord()
 {
+    refuseWhenReadOnly("Creating the configuration record");
     if (!TBDef->isEmpty())
         return false;
     TBDef->insert();
@@ -334,6 +348,7 @@ bool TDMKV::ensureConfigRecord()
 
 int TDMKV::migrateOldTimeLog()
 {
+    refuseWhenReadOnly("Moving the earlier time log");
     TBInoutOld->open();
     int moved = 0;
     try {

@@ -17,11 +17,22 @@ class TDMKV : public QObject
     Q_OBJECT
 public:
     using DataFolderFn = std::function<QString()>;
+    enum class Access {
+        ReadWrite,
+        /// For commands that only read (the command line's export and report): no table opens
+        /// at construction, each opens for reading only when its reader opens it, and nothing
+        /// in the data folder is created or changed, not even a missing table file or a lock
+        /// file. Writes, the first-run configuration record, the move of the earlier time log
+        /// and the finishing of interrupted renames throw StoreError (kInvalidOperation).
+        ReadOnly,
+    };
 
-    /// Builds the tables and opens all but TBInoutOld, in the order TBCust, TBInout, TBJobCode,
-    /// TBCustList, TBDef, TBJobList, TBTodo. Every open asks `dataFolder` for the folder anew.
-    /// Missing table files are created empty. Throws StoreError when a table cannot be opened.
-    explicit TDMKV(DataFolderFn dataFolder, QObject *parent = nullptr);
+    /// Builds the tables and, for ReadWrite, opens all but TBInoutOld, in the order TBCust,
+    /// TBInout, TBJobCode, TBCustList, TBDef, TBJobList, TBTodo. Every open asks `dataFolder`
+    /// for the folder anew. Missing table files are created empty. Throws StoreError when a
+    /// table cannot be opened.
+    explicit TDMKV(DataFolderFn dataFolder, Access access = Access::ReadWrite,
+                   QObject *parent = nullptr);
     ~TDMKV() override;
 
     // ---- table components and data sources ----
@@ -63,6 +74,8 @@ public:
     /// After a post or cancel of a to-do record: the to-do window returns to browse mode.
     std::function<void()> todoBrowseHook;
 
+    bool isReadOnly() const { return m_access == Access::ReadOnly; }
+
     // ---- configuration record ----
     int billingIncr() const;
     int minBillTime() const;
@@ -96,7 +109,10 @@ private:
     void journalRename(RenameJournal::Kind kind, const std::function<QString()> &from,
                        const Field &name);
 
+    void refuseWhenReadOnly(const char *what) const;
+
     DataFolderFn m_dataFolder;
+    Access m_access;
     std::unique_ptr<RenameJournal> m_journal;
     bool m_inoutAfterPostPending = false;
 };

@@ -61,6 +61,13 @@ QString clockSocketPath(const QString &dataFolder)
     return dir + QStringLiteral("/kestrova-") + hash + QStringLiteral(".sock");
 }
 
+QString instanceLockPath(const QString &dataFolder)
+{
+    QString path = clockSocketPath(dataFolder);
+    path.chop(int(QStringLiteral(".sock").size()));
+    return path + QStringLiteral(".lock");
+}
+
 QString legacyEngineFilePath()
 {
     return QStandardPaths::locate(QStandardPaths::GenericConfigLocation, kLegacyFile);

@@ -28,6 +28,8 @@ bool usesDefaultDataFolder();
 /// The local socket of the program running over @p dataFolder, in the user's runtime folder:
 /// `kestrova clock` talks to it, and a second start finds the first through it.
 QString clockSocketPath(const QString &dataFolder);
+/// The instance lock of the program running over @p dataFolder, beside its socket.
+QString instanceLockPath(const QString &dataFolder);
 
 /// Path of the legacy-engine file, empty when the engine of version 1.1 is not installed.
 QString legacyEngineFilePath();

@@ -7,6 +7,7 @@
 #include "Main.h"
 #include "Services.h"
 
+#include <QApplication>
 #include <QJsonDocument>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -71,7 +72,7 @@ bool choose(LookupCombo *combo, const QString &name)
 
 } // namespace
 
-ClockServer::ClockServer(TFMain &window, QObject *parent)
+ClockServer::ClockServer(TFMain *window, QObject *parent)
     : QObject(parent), m_window(window), m_server(new QLocalServer(this))
 {
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
@@ -113,6 +114,13 @@ void ClockServer::onConnection()
 QJsonObject ClockServer::handle(const QJsonObject &request)
 {
     const QString cmd = request.value(QStringLiteral("cmd")).toString();
+    if (!m_window) {
+        if (cmd == QStringLiteral("show"))
+            return showWhileStarting();
+        return reply(
+            kExitRefused,
+            QStringLiteral("Kestrova is still starting; try again when its window is open"));
+    }
     if (cmd == QStringLiteral("in"))
         return clockIn(request);
     if (cmd == QStringLiteral("out"))
@@ -122,25 +130,36 @@ QJsonObject ClockServer::handle(const QJsonObject &request)
     if (cmd == QStringLiteral("status"))
         return status(request.value(QStringLiteral("json")).toBool());
     if (cmd == QStringLiteral("show")) {
-        m_window.show();
-        m_window.raise();
-        m_window.activateWindow();
+        m_window->show();
+        m_window->raise();
+        m_window->activateWindow();
         return reply(kExitOk, QString());
     }
     return reply(kExitUsage, QStringLiteral("unknown request \"%1\"").arg(cmd));
 }
 
+QJsonObject ClockServer::showWhileStarting()
+{
+    // The start-up waits for the answer to one of its questions: that is what to bring forward.
+    if (QWidget *question = QApplication::activeModalWidget()) {
+        question->show();
+        question->raise();
+        question->activateWindow();
+    }
+    return reply(kExitOk, QStringLiteral("starting"));
+}
+
 QJsonObject ClockServer::clockIn(const QJsonObject &request)
 {
-    PunchClock &clock = m_window.clock();
+    PunchClock &clock = m_window->clock();
     if (clock.IsClockedIn)
         return reply(kExitRefused, QStringLiteral("already clocked in"));
     const QString client = request.value(QStringLiteral("client")).toString();
     const QString job = request.value(QStringLiteral("job")).toString();
-    if (!client.isEmpty() && !choose(m_window.DBCCust, client))
+    if (!client.isEmpty() && !choose(m_window->DBCCust, client))
         return reply(kExitUsage,
                      QStringLiteral("--client \"%1\" is not in the client list").arg(client));
-    if (!job.isEmpty() && !choose(m_window.dblcJobDes, job))
+    if (!job.isEmpty() && !choose(m_window->dblcJobDes, job))
         return reply(kExitUsage,
                      QStringLiteral("--job \"%1\" is not in the job-type list").arg(job));
     CapturedMessages messages;
@@ -152,7 +171,7 @@ QJsonObject ClockServer::clockIn(const QJsonObject &request)
 
 QJsonObject ClockServer::clockOut(const QJsonObject &request)
 {
-    PunchClock &clock = m_window.clock();
+    PunchClock &clock = m_window->clock();
     if (!clock.IsClockedIn)
         return reply(kExitRefused, QStringLiteral("not clocked in"));
     clock.taskOverride = request.value(QStringLiteral("task")).toString();
@@ -166,7 +185,7 @@ QJsonObject ClockServer::clockOut(const QJsonObject &request)
 
 QJsonObject ClockServer::switchSet(const QJsonObject &request)
 {
-    PunchClock &clock = m_window.clock();
+    PunchClock &clock = m_window->clock();
     if (!clock.IsClockedIn)
         return reply(kExitRefused, QStringLiteral("not clocked in"));
     const QString client = request.value(QStringLiteral("client")).toString();
@@ -176,15 +195,15 @@ QJsonObject ClockServer::switchSet(const QJsonObject &request)
     CapturedMessages messages;
     bool ok = true;
     if (!client.isEmpty()) {
-        if (!choose(m_window.DBCCust, client))
+        if (!choose(m_window->DBCCust, client))
             return reply(kExitUsage,
                          QStringLiteral("--client \"%1\" is not in the client list").arg(client));
-        ok = runAction([&] { m_window.DBCCustCloseUp(); });
+        ok = runAction([&] { m_window->DBCCustCloseUp(); });
     } else {
-        if (!choose(m_window.dblcJobDes, job))
+        if (!choose(m_window->dblcJobDes, job))
             return reply(kExitUsage,
                          QStringLiteral("--job \"%1\" is not in the job-type list").arg(job));
-        ok = runAction([&] { m_window.dblcJobDesCloseUp(); });
+        ok = runAction([&] { m_window->dblcJobDesCloseUp(); });
     }
     if (!ok)
         return reply(kExitRefused, messages.text());
@@ -193,7 +212,7 @@ QJsonObject ClockServer::switchSet(const QJsonObject &request)
 
 QJsonObject ClockServer::status(bool json) const
 {
-    const PunchClock &clock = m_window.clock();
+    const PunchClock &clock = m_window->clock();
     if (!clock.IsClockedIn) {
         if (json)
             return reply(kExitOk, QStringLiteral("{\"clockedIn\":false}"));

@@ -3,6 +3,9 @@
 // connection: a line of JSON {"cmd": "in"|"out"|"switch"|"status"|"show", ...} gets a line of JSON
 // {"code": exit code, "text": the line to print}. Requests run on the main window as the window's
 // own controls would run them; a message the window would show in a box becomes the reply's text.
+// The server listens from the very beginning of the start-up, before the main window exists:
+// until it has one, "show" brings the start-up's open question forward and the clock requests
+// are refused with a reply that says the program is still starting.
 #pragma once
 
 #include <QJsonObject>
@@ -19,8 +22,12 @@ class ClockServer : public QObject
 {
     Q_OBJECT
 public:
-    explicit ClockServer(TFMain &window, QObject *parent = nullptr);
+    /// A server for @p window; with none, the server of a program that is still starting.
+    explicit ClockServer(TFMain *window = nullptr, QObject *parent = nullptr);
     ~ClockServer() override;
+
+    /// The main window, once the start-up has made it.
+    void setWindow(TFMain *window) { m_window = window; }
 
     /// Listens on @p socketPath. A socket left by a program that died is taken over; false
     /// when another program answers on it (it runs already) or the socket cannot be made.
@@ -36,7 +43,9 @@ private:
     QJsonObject switchSet(const QJsonObject &request);
     QJsonObject status(bool json) const;
 
-    TFMain &m_window;
+    QJsonObject showWhileStarting();
+
+    TFMain *m_window;
     QLocalServer *m_server;
 };
 

@@ -259,6 +259,9 @@ void TFMain::buildLowerPane(QWidget *pane)
     cbBillable->setGeometry(136, 4, 20, 17);
     cbBillable->setChecked(true);
     cbBillable->setAccessibleName(tr("Billable"));
+    // The running set's records get the box's state: a change reaches its file at once, not at
+    // the next heartbeat, so a crash in between does not post the old choice.
+    connect(cbBillable, &QCheckBox::toggled, this, [this] { m_runningSet.billableChanged(); });
 
     bAutoLog = named(new QPushButton(tr("Log"), pane), "bAutoLog");
     bAutoLog->setGeometry(129, 37, 25, 18);

@@ -21,12 +21,9 @@ namespace kv {
 
 namespace {
 
-std::runtime_error writeError(const QString &path)
+RunningSetWriteError writeError(const QString &path)
 {
-    return std::runtime_error(
-        QStringLiteral("Cannot write %1: %2")
-            .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(errno)))
-            .toStdString());
+    return RunningSetWriteError(path, QString::fromLocal8Bit(std::strerror(errno)));
 }
 
 /// Writes all of @p bytes to @p fd; false on an error.
@@ -47,6 +44,13 @@ bool writeAll(int fd, const QByteArray &bytes)
 }
 
 } // namespace
+
+RunningSetWriteError::RunningSetWriteError(QString file, QString why)
+    : std::runtime_error(QStringLiteral("Cannot write %1: %2")
+                             .arg(QDir::toNativeSeparators(file), why)
+                             .toStdString()),
+      path(std::move(file)), reason(std::move(why))
+{}
 
 QString RunningSetFile::pathFor(const QString &dataFolder)
 {
@@ -77,14 +81,14 @@ void RunningSetFile::write(const RunningSet &set) const
     const QByteArray tmpName = QFile::encodeName(tmp);
     const int fd = ::open(tmpName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
-        throw writeError(tmp);
+        throw writeError(m_path);
     const bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
     const int savedErrno = errno;
     ::close(fd);
     if (!ok) {
         ::unlink(tmpName.constData());
         errno = savedErrno;
-        throw writeError(tmp);
+        throw writeError(m_path);
     }
     if (::rename(tmpName.constData(), QFile::encodeName(m_path).constData()) != 0) {
         const int e = errno;
@@ -160,9 +164,19 @@ void RunningSetKeeper::writeNow()
     try {
         m_file.write(set);
         m_written = true;
-    } catch (const std::exception &e) {
-        // The clock runs on; only its protection against a crash is missing.
+        m_warned = false; // a later failure is news again
+    } catch (const RunningSetWriteError &e) {
+        // The clock runs on; only its protection against a crash is missing. The user hears it
+        // once, not at every heartbeat, and the heartbeat keeps trying.
         qWarning("%s", e.what());
+        if (m_warned)
+            return;
+        m_warned = true;
+        Services::instance().messages().warning(
+            tr("Kestrova cannot save the running clock to the file %1: %2.\r\n"
+               "Should Kestrova end unexpectedly, it could not offer the time since you clocked "
+               "in for posting at its next start. It tries again every minute.")
+                .arg(QDir::toNativeSeparators(e.path), e.reason));
     }
 }
 
@@ -180,6 +194,12 @@ void RunningSetKeeper::clockChanged()
         m_file.remove();
         m_written = false;
     }
+}
+
+void RunningSetKeeper::billableChanged()
+{
+    if (m_clock.IsClockedIn)
+        writeNow();
 }
 
 void RunningSetKeeper::heartbeat()

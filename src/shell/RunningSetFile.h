@@ -6,7 +6,8 @@
 //
 // RunningSetKeeper follows the punch clock: it writes the file when a set starts or switches,
 // rewrites the last-seen time once a minute while the set runs, and removes the file when the
-// clock goes idle or the program ends normally.
+// clock goes idle or the program ends normally. A file it cannot write is said once, in a
+// warning box, and tried again at every heartbeat.
 #pragma once
 
 #include <QObject>
@@ -14,6 +15,7 @@
 #include <QTimer>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 
 namespace kv {
 
@@ -32,6 +34,16 @@ struct RunningSet
     double lastSeen = 0; ///< the last moment the program was known to run
 };
 
+/// The state file could not be written: the file (the one the user knows, not its temporary
+/// twin) and the system's reason.
+class RunningSetWriteError : public std::runtime_error
+{
+public:
+    RunningSetWriteError(QString file, QString why);
+    QString path;
+    QString reason;
+};
+
 class RunningSetFile
 {
 public:
@@ -41,7 +53,7 @@ public:
     static QString pathFor(const QString &dataFolder);
 
     const QString &path() const { return m_path; }
-    /// Writes @p set atomically. Throws std::runtime_error when the file cannot be written.
+    /// Writes @p set atomically. Throws RunningSetWriteError when the file cannot be written.
     void write(const RunningSet &set) const;
     /// The set in the file; none when there is no file or it cannot be read as a set.
     std::optional<RunningSet> read() const;
@@ -69,7 +81,10 @@ public:
     /// The clock changed: a running set is written (now as its last-seen time), an idle clock
     /// removes the file this keeper wrote.
     void clockChanged();
-    /// The heartbeat: the running set again, with now as last-seen time.
+    /// The billable box changed: a running set is written at once with the new state.
+    void billableChanged();
+    /// The heartbeat: the running set again, with now as last-seen time. A file that could not
+    /// be written is tried again here.
     void heartbeat();
     /// The program ends normally (the close was allowed): the file goes.
     void discard();
@@ -82,6 +97,7 @@ private:
     RunningSetFile m_file{QString()};
     QTimer m_timer;
     bool m_written = false;
+    bool m_warned = false; ///< the user was told that the file cannot be written
 };
 
 } // namespace kv

@@ -123,9 +123,12 @@ const StoreConnection::Index *StoreConnection::Table::index(const QString &name)
 std::shared_ptr<StoreConnection> StoreConnection::acquire(const QString &filePath,
                                                           const TableSchema &schema,
                                                           const QString &sqlTable,
-                                                          bool createIfMissing)
+                                                          bool createIfMissing, bool readOnly)
 {
     const QString path = QDir::cleanPath(QFileInfo(filePath).absoluteFilePath());
+    // Read-only connections are kept under a key of their own: a later read-write request must
+    // not be served by one of them.
+    const QString readOnlyKey = path + QStringLiteral("\n(read-only)");
     auto &connections = registry();
     for (auto it = connections.begin(); it != connections.end();) {
         if (it->second.expired())
@@ -133,12 +136,19 @@ std::shared_ptr<StoreConnection> StoreConnection::acquire(const QString &filePat
         else
             ++it;
     }
-    if (auto it = connections.find(path); it != connections.end())
-        if (auto existing = it->second.lock())
-            return existing;
+    const auto existing = [&](const QString &key) -> std::shared_ptr<StoreConnection> {
+        const auto it = connections.find(key);
+        return it == connections.end() ? nullptr : it->second.lock();
+    };
+    if (auto c = existing(path))
+        return c;
+    if (readOnly)
+        if (auto c = existing(readOnlyKey))
+            return c;
     std::shared_ptr<StoreConnection> c(new StoreConnection(path));
+    c->m_readOnly = readOnly;
     c->open(schema, sqlTable, createIfMissing);
-    connections[path] = c;
+    connections[readOnly ? readOnlyKey : path] = c;
     return c;
 }
 
@@ -154,6 +164,10 @@ StoreConnection::~StoreConnection()
 
 void StoreConnection::open(const TableSchema &schema, const QString &sqlTable, bool createIfMissing)
 {
+    if (m_readOnly) {
+        openForReading();
+        return;
+    }
     const QString folder = QFileInfo(m_path).absolutePath();
     const QFileInfo folderInfo(folder);
     if (!folderInfo.exists() || !folderInfo.isDir())
@@ -197,7 +211,7 @@ void StoreConnection::open(const TableSchema &schema, const QString &sqlTable, b
     m_locks = std::make_unique<RecordLockFile>(m_path + QStringLiteral(".lck"), m_path);
 }
 
-void StoreConnection::checkHeader() const
+QByteArray StoreConnection::checkHeader() const
 {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
@@ -244,6 +258,113 @@ void StoreConnection::checkHeader() const
         throw damaged(QStringLiteral("the file is cut short (%1 of %2 bytes)")
                           .arg(size)
                           .arg(qint64(pageCount) * pageSize));
+    return header;
+}
+
+// Reading only. SQLite reads a file in write-ahead-log mode through the log and the log's
+// shared index (-wal, -shm) and creates both when they are missing, even for a read-only
+// connection, which then cannot remove them again. So:
+//
+//   log and index exist            SQLite's read-only mode: the log's committed changes are
+//                                  read; in a folder nobody may write, through a private copy
+//                                  of the index
+//   log missing or empty           the table file holds every committed record: it is read
+//   (index present or not)         alone (immutable=1), with no lock, no log and no index;
+//                                  checkUnchanged() notices a writer that changed it meanwhile
+//   log holds changes, no index    refused: reading the file alone would miss committed
+//                                  records, and the index cannot be made without writing
+//
+// A file in rollback-journal mode (network folders) is read as usual: its locks live in the
+// file system and it makes no file for reading.
+void StoreConnection::openForReading()
+{
+    const QByteArray native = QFile::encodeName(m_path);
+    struct stat st = {};
+    if (::stat(native.constData(), &st) != 0) {
+        const int err = errno;
+        if (err == ENOENT)
+            throw StoreError(QStringLiteral("Data file %1 does not exist").arg(m_path),
+                             StoreError::kOpenFailed);
+        throw StoreError(QStringLiteral("Cannot read data file %1: %2")
+                             .arg(m_path, QString::fromLocal8Bit(std::strerror(err))),
+                         StoreError::kOpenFailed);
+    }
+    if (S_ISDIR(st.st_mode))
+        throw StoreError(QStringLiteral("Cannot open data file %1: it is a folder").arg(m_path),
+                         StoreError::kOpenFailed);
+    const QByteArray header = checkHeader();
+    // Bytes 18 and 19 of the header, the write and read versions, are 2 in write-ahead-log mode.
+    const bool walMode = quint8(header[18]) == 2 && quint8(header[19]) == 2;
+    const QString walPath = m_path + QStringLiteral("-wal");
+    const QString shmPath = m_path + QStringLiteral("-shm");
+    const QFileInfo wal(walPath);
+    if (walMode && !(wal.exists() && QFileInfo::exists(shmPath))) {
+        if (wal.exists() && wal.size() > 0)
+            throw StoreError(
+                QStringLiteral("Cannot read data file %1: its log %2 holds changes that are not in "
+                               "the file yet, and they cannot be read without creating the log's "
+                               "index %3. Start Kestrova once over this folder with write access, "
+                               "then try again")
+                    .arg(m_path, walPath, shmPath),
+                StoreError::kOpenFailed);
+        m_immutable = true;
+        m_openedIdentity = identity();
+    }
+    m_wal = walMode;
+
+    const QByteArray uri =
+        QByteArrayLiteral("file:") + native.toPercentEncoding("/") +
+        (m_immutable ? QByteArrayLiteral("?immutable=1") : QByteArrayLiteral("?mode=ro"));
+    const int rc =
+        sqlite3_open_v2(uri.constData(), &m_db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK)
+        fail(rc, QStringLiteral("open"), StoreError::kOpenFailed);
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    checkIdentity();
+    // No journal mode is set and no lock file is made: both would write.
+    exec(QStringLiteral("PRAGMA query_only = ON"), StoreError::kOpenFailed);
+    exec(QStringLiteral("PRAGMA cell_size_check = ON"), StoreError::kOpenFailed);
+    exec(QStringLiteral("PRAGMA temp_store = MEMORY"), StoreError::kOpenFailed);
+    exec(QStringLiteral("PRAGMA cache_size = -16384"), StoreError::kOpenFailed);
+}
+
+StoreConnection::FileIdentity StoreConnection::identity() const
+{
+    FileIdentity id;
+    struct stat st = {};
+    if (::stat(QFile::encodeName(m_path).constData(), &st) == 0) {
+        id.device = st.st_dev;
+        id.inode = st.st_ino;
+        id.size = st.st_size;
+        id.modifiedNs = qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    }
+    return id;
+}
+
+void StoreConnection::checkUnchanged() const
+{
+    if (!m_immutable || identity() == m_openedIdentity)
+        return;
+    throw StoreError(QStringLiteral("Data file %1 was changed by another program while it was "
+                                    "being read, so what was read may mix old and new records; "
+                                    "try again")
+                         .arg(m_path),
+                     StoreError::kOpenFailed);
+}
+
+void StoreConnection::failReadOnly() const
+{
+    throw StoreError(QStringLiteral("Data file %1 is open for reading only").arg(m_path),
+                     StoreError::kInvalidOperation);
+}
+
+RecordLockFile &StoreConnection::locks()
+{
+    if (!m_locks)
+        failReadOnly();
+    return *m_locks;
 }
 
 void StoreConnection::openDatabase()
@@ -490,6 +611,8 @@ StoreConnection::Stamp StoreConnection::stamp()
     s.writes = m_writes;
     if (m_batchDepth == 0 &&
         (!m_sinceForeignCheck.isValid() || m_sinceForeignCheck.elapsed() >= kForeignCheckMs)) {
+        // A file read alone has no change count of SQLite's; it must not change at all.
+        checkUnchanged();
         SqlQuery q(*this, QStringLiteral("PRAGMA data_version"));
         if (q.next(StoreError::kOpenFailed))
             m_dataVersion = q.int64(0);
@@ -520,6 +643,8 @@ void StoreConnection::endOpenReads()
 
 void StoreConnection::beginWrite(const WriteWait &wait)
 {
+    if (m_readOnly)
+        failReadOnly();
     // A read still stepping would hold the snapshot it started on: the write lock could not be
     // had once another process has committed since, and the read would meet its own writes.
     endOpenReads();
@@ -640,6 +765,11 @@ QString StoreConnection::failureDetail(int rc) const
     QString detail = m_db && sqlite3_extended_errcode(m_db) == rc
                          ? QString::fromUtf8(sqlite3_errmsg(m_db))
                          : QString::fromUtf8(sqlite3_errstr(rc));
+    if (rc == SQLITE_READONLY_ROLLBACK)
+        return QStringLiteral("an interrupted write left its journal %1-journal, which only a "
+                              "writable open undoes; start Kestrova once over this folder with "
+                              "write access")
+            .arg(m_path);
     if (primary == SQLITE_IOERR && sysErr != 0)
         detail += QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(sysErr)) + u')';
     return detail;
@@ -647,6 +777,8 @@ QString StoreConnection::failureDetail(int rc) const
 
 void StoreConnection::fail(int rc, const QString &action, int code) const
 {
+    // A file read alone that another program changed meanwhile may look damaged: say why.
+    checkUnchanged();
     throw StoreError(
         QStringLiteral("Cannot %1 data file %2: %3").arg(action, m_path, failureDetail(rc)), code);
 }

@@ -1,7 +1,8 @@
 // StoreConnection: this process's one SQLite connection to one table file, shared by every
 // StoreTable over that file. It opens and checks the file (or creates it from a schema),
 // describes its table and indexes, runs transactions and batches, caches prepared statements,
-// tells when the file changed, and owns the file's record locks.
+// tells when the file changed, and owns the file's record locks. A connection opened for reading
+// only creates no file at all (no table file, no lock file, no log) and refuses every write.
 #pragma once
 
 #include "RecordLockFile.h"
@@ -74,9 +75,17 @@ public:
 
     /// The connection to `filePath`, opened when this process has none. A missing file is
     /// created from `schema` when `createIfMissing` is on; an existing file is never replaced.
+    ///
+    /// With `readOnly` the file is opened for reading only (SQLITE_OPEN_READONLY), which also
+    /// works in a folder nobody may write: a missing file throws (kOpenFailed), and no file is
+    /// created beside it, neither the lock file nor the write-ahead log or its index. A
+    /// read-write connection this process already has over the file serves a read-only request.
+    /// A file whose write-ahead log holds changes that cannot be read without creating the log's
+    /// index throws rather than show the file without them.
     static std::shared_ptr<StoreConnection> acquire(const QString &filePath,
                                                     const TableSchema &schema,
-                                                    const QString &sqlTable, bool createIfMissing);
+                                                    const QString &sqlTable, bool createIfMissing,
+                                                    bool readOnly = false);
     ~StoreConnection();
     StoreConnection(const StoreConnection &) = delete;
     StoreConnection &operator=(const StoreConnection &) = delete;
@@ -87,6 +96,14 @@ public:
     /// True when the file runs with a write-ahead log (local disks), false with the rollback
     /// journal (network file systems).
     bool usesWal() const { return m_wal; }
+    /// True when the connection was opened for reading only; every write throws.
+    bool isReadOnly() const { return m_readOnly; }
+
+    /// For a read-only connection that reads the table file alone (its write-ahead log was
+    /// empty): throws StoreError (kOpenFailed) when another process has changed the file since
+    /// it was opened, so a reader never takes a half-changed file for the table. Does nothing for
+    /// other connections, which see every change through SQLite's locks.
+    void checkUnchanged() const;
 
     /// Description of the table `sqlName` in the file; nullptr when the file has none.
     const Table *table(const QString &sqlName);
@@ -117,7 +134,9 @@ public:
     void rollbackBatch();
     int batchDepth() const { return m_batchDepth; }
 
-    RecordLockFile &locks() { return *m_locks; }
+    /// The record locks of the file. Throws StoreError (kInvalidOperation) on a read-only
+    /// connection, which has none.
+    RecordLockFile &locks();
 
     /// A read that keeps its statement stepping between calls (a table's walk through its whole
     /// view). While one is open the connection reads one snapshot of the file; a write on the
@@ -148,8 +167,17 @@ private:
     friend class SqlQuery;
     explicit StoreConnection(const QString &path);
     void open(const TableSchema &schema, const QString &sqlTable, bool createIfMissing);
-    void checkHeader() const;
+    void openForReading();
+    QByteArray checkHeader() const; ///< the file's first 100 bytes
     void openDatabase();
+    [[noreturn]] void failReadOnly() const;
+    struct FileIdentity
+    {
+        quint64 device = 0, inode = 0;
+        qint64 size = -1, modifiedNs = -1;
+        bool operator==(const FileIdentity &) const = default;
+    };
+    FileIdentity identity() const;
     void checkIdentity();
     bool createFile(const TableSchema &schema, const QString &sqlTable);
     void configure();
@@ -160,6 +188,9 @@ private:
     QString m_path;
     sqlite3 *m_db = nullptr;
     bool m_wal = false;
+    bool m_readOnly = false;
+    bool m_immutable = false;      ///< read-only, the table file alone (SQLite's immutable=1)
+    FileIdentity m_openedIdentity; ///< the table file when an immutable connection opened it
     quint64 m_writes = 0;
     qint64 m_dataVersion = -1;
     QElapsedTimer m_sinceForeignCheck;

@@ -305,6 +305,15 @@ struct StoreTable::Impl
             failClosed();
     }
     bool editing() const { return q.m_state == State::Edit || q.m_state == State::Insert; }
+    /// Every change starts here: a table opened for reading only refuses it.
+    void checkActiveWritable() const
+    {
+        checkActive();
+        if (q.m_readOnly)
+            throw StoreError(QStringLiteral("%1: data file %2 is open for reading only")
+                                 .arg(q.objectName(), path),
+                             StoreError::kInvalidOperation);
+    }
 
     // ---- opening ----
 
@@ -313,7 +322,8 @@ struct StoreTable::Impl
         path = QDir::cleanPath(QFileInfo(q.filePath()).absoluteFilePath());
         const QString name = q.m_schema.tableName.isEmpty() ? QFileInfo(q.m_tableName).baseName()
                                                             : q.m_schema.tableName;
-        conn = StoreConnection::acquire(path, q.m_schema, name, q.m_createIfMissing);
+        conn = StoreConnection::acquire(path, q.m_schema, name,
+                                        q.m_createIfMissing && !q.m_readOnly, q.m_readOnly);
         table = conn->table(name);
         const auto foreign = [&](const QString &why) {
             return StoreError(QStringLiteral("Data file %1 is not the expected table (%2); it "
@@ -1384,7 +1394,7 @@ void StoreTable::refresh()
 
 void StoreTable::insert()
 {
-    d->checkActive();
+    d->checkActiveWritable();
     d->endPendingEdit();
     m_state = State::Insert;
     m_modified = false;
@@ -1410,7 +1420,7 @@ void StoreTable::insert()
 
 void StoreTable::edit()
 {
-    d->checkActive();
+    d->checkActiveWritable();
     if (d->editing())
         return;
     if (!d->hasCurrent) {
@@ -1505,7 +1515,7 @@ void StoreTable::cancel()
 
 void StoreTable::deleteRecord()
 {
-    d->checkActive();
+    d->checkActiveWritable();
     if (m_state == State::Insert) {
         cancel();
         return;
@@ -1697,9 +1707,15 @@ void StoreTable::setFilter(Predicate rest, std::vector<FilterTerm> terms)
 
 void StoreTable::beginBatch()
 {
-    d->checkActive();
+    d->checkActiveWritable();
     d->conn->beginBatch(d->writeWait());
     ++d->batchDepth;
+}
+
+void StoreTable::checkFileUnchanged() const
+{
+    if (d->conn)
+        d->conn->checkUnchanged();
 }
 
 void StoreTable::commitBatch()

@@ -78,6 +78,15 @@ public:
     void setSchema(const TableSchema &schema) { m_schema = schema; }
     const TableSchema &schema() const { return m_schema; }
     void setCreateIfMissing(bool on) { m_createIfMissing = on; }
+    /// Opens the file for reading only (set before open): a missing file is never created, no
+    /// file is made beside it, and insert, edit, delete and batches throw StoreError
+    /// (kInvalidOperation). See StoreConnection::acquire.
+    void setReadOnly(bool on) { m_readOnly = on; }
+    bool isReadOnly() const { return m_readOnly; }
+    /// For a read-only table: throws StoreError (kOpenFailed) when another process changed a file
+    /// that is read without SQLite's locks since it was opened. A reader calls it after its last
+    /// read, so that its result never mixes two states of the file.
+    void checkFileUnchanged() const;
     QString filePath() const;
 
     bool isActive() const { return m_state != State::Inactive; }
@@ -221,6 +230,7 @@ private:
     QString m_tableName;
     TableSchema m_schema;
     bool m_createIfMissing = false;
+    bool m_readOnly = false;
     State m_state = State::Inactive;
     bool m_modified = false;
     QString m_indexName;

@@ -5,6 +5,7 @@
 #include "AddCommand.h"
 #include "Application.h"
 #include "ClockCommand.h"
+#include "CommandOutput.h"
 #include "DateTime.h"
 #include "KVDM.h"
 #include "Schemas.h"
@@ -15,6 +16,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
@@ -101,7 +103,8 @@ const QStringList kReportOptions = {QStringLiteral("layout"), QStringLiteral("ou
 struct Request
 {
     QString command;
-    QString output;
+    QString output;          ///< the name the writer writes
+    QByteArray outputNative; ///< the output's name as given, byte for byte
     QString index = QStringLiteral("Tinout01");
     QString client, job;
     std::optional<double> from, to; ///< date values
@@ -136,7 +139,7 @@ std::optional<double> isoDate(const QString &option, const QString &text)
     return dt::fromDate(d);
 }
 
-Request parse(const QStringList &args)
+Request parse(const QStringList &args, const QList<QByteArray> &nativeArgs)
 {
     Request r;
     if (args.isEmpty() || (args.first() != kExport && args.first() != kReport))
@@ -147,8 +150,9 @@ Request parse(const QStringList &args)
     const QStringList &allowed = r.command == kExport ? kExportOptions : kReportOptions;
 
     QString problem;
+    QMap<QString, OptionPlace> places;
     const std::optional<QMap<QString, QString>> read =
-        readCommandOptions(args, 1, allowed, r.command, problem, &r.help);
+        readCommandOptions(args, 1, allowed, r.command, problem, &r.help, &places);
     if (!read)
         throw UsageError(problem);
     if (r.help)
@@ -161,6 +165,14 @@ Request parse(const QStringList &args)
     r.output = values.value(QStringLiteral("output"));
     if (r.output.isEmpty())
         throw UsageError(QStringLiteral("--output is missing"));
+    // The name's own bytes: those of its argument, after "--output=" when written so (the
+    // option's name is ASCII, so the offset counts bytes too).
+    const OptionPlace place = places.value(QStringLiteral("output"));
+    if (nativeArgs.size() == args.size() && place.argument >= 0) {
+        r.outputNative = nativeArgs.at(place.argument).mid(place.offset);
+    } else {
+        r.outputNative = QFile::encodeName(r.output);
+    }
 
     if (r.command == kReport && values.value(QStringLiteral("layout")) == QStringLiteral("todo")) {
         r.todo = true;
@@ -270,13 +282,38 @@ void setUpView(TDMKV &dm, const Request &r)
     dm.TBInout->first();
 }
 
+/// Opens what the export and the report read, for reading only: the time log and, when the
+/// folder has one, the configuration (without it the settings are the defaults, as for an empty
+/// configuration). Nothing in the folder is created or changed. A rename an earlier run left
+/// unfinished is only reported: finishing it would write.
+void openTimeLogForReading(TDMKV &dm, const QString &folder, QTextStream &err)
+{
+    dm.TBInout->open();
+    if (QFileInfo::exists(QDir(folder).filePath(schemas::kConfigFile)))
+        dm.TBDef->open();
+    const struct
+    {
+        RenameJournal::Kind kind;
+        const char *what;
+    } renames[] = {{RenameJournal::Kind::Client, "client"},
+                   {RenameJournal::Kind::JobType, "job type"}};
+    for (const auto &r : renames) {
+        if (const std::optional<RenameJournal::Entry> e = dm.renameJournal().pending(r.kind))
+            err << kProgram
+                << QStringLiteral(": warning: the rename of the %1 \"%2\" to \"%3\" was "
+                                  "interrupted; records of the time log may still carry the old "
+                                  "name until Kestrova starts once over this folder\n")
+                       .arg(QString::fromLatin1(r.what), e->oldName, e->newName);
+    }
+}
+
 int runExport(TDMKV &dm, const Request &r, const LineMessages &messages, QTextStream &err)
 {
     TimeLogExport exporter(dm);
     if (!exporter.exportToFile(r.type, r.detailed, r.output)) {
         if (messages.shown == 0)
-            err << kProgram << QStringLiteral(": the export to ") << r.output
-                << QStringLiteral(" failed\n");
+            err << kProgram << QStringLiteral(": the export to ")
+                << QFile::decodeName(r.outputNative) << QStringLiteral(" failed\n");
         return kExitFailed;
     }
     // The warning with the number of records left out is on stderr already.
@@ -311,7 +348,8 @@ bool isCommandLineCommand(const QString &command)
 std::optional<QMap<QString, QString>> readCommandOptions(const QStringList &args, qsizetype from,
                                                          const QStringList &allowed,
                                                          const QString &command, QString &problem,
-                                                         bool *help)
+                                                         bool *help,
+                                                         QMap<QString, OptionPlace> *places)
 {
     QMap<QString, QString> values;
     for (qsizetype i = from; i < args.size(); ++i) {
@@ -327,15 +365,18 @@ std::optional<QMap<QString, QString>> readCommandOptions(const QStringList &args
         QString name = arg.mid(2);
         QString value;
         const qsizetype eq = name.indexOf(u'=');
+        OptionPlace place{i, 0};
         if (eq >= 0) {
             value = name.mid(eq + 1);
             name.truncate(eq);
+            place.offset = 2 + eq + 1;
         } else {
             if (i + 1 >= args.size()) {
                 problem = QStringLiteral("--%1 needs a value").arg(name);
                 return std::nullopt;
             }
-            value = args[++i];
+            place.argument = ++i;
+            value = args[i];
         }
         if (!allowed.contains(name)) {
             problem = QStringLiteral("unknown option --%1 for %2").arg(name, command);
@@ -346,6 +387,8 @@ std::optional<QMap<QString, QString>> readCommandOptions(const QStringList &args
             return std::nullopt;
         }
         values.insert(name, value);
+        if (places)
+            places->insert(name, place);
     }
     return values;
 }
@@ -412,7 +455,7 @@ QString commandLineUsage()
 }
 
 int runCommandLine(const QStringList &args, QTextStream &out, QTextStream &err,
-                   const std::function<QString()> &dataFolder)
+                   const std::function<QString()> &dataFolder, const QList<QByteArray> &nativeArgs)
 {
     if (!args.isEmpty() &&
         (args.first() == QStringLiteral("--help") || args.first() == QStringLiteral("-h"))) {
@@ -436,7 +479,7 @@ int runCommandLine(const QStringList &args, QTextStream &out, QTextStream &err,
     }
     Request request;
     try {
-        request = parse(args);
+        request = parse(args, nativeArgs);
     } catch (const UsageError &e) {
         err << kProgram << QStringLiteral(": ") << e.text << u'\n' << commandLineUsage();
         err.flush();
@@ -455,8 +498,10 @@ int runCommandLine(const QStringList &args, QTextStream &out, QTextStream &err,
     Services::instance().setMessages(std::unique_ptr<Messages>(messages));
 
     int rc = kExitFailed;
+    CommandOutput output(request.outputNative);
     try {
         const QString folder = dataFolder ? dataFolder() : settings::regDataPath();
+        request.output = output.writeName();
         if (request.todo && !todoListWriter()) {
             err << kProgram << QStringLiteral(": the to-do list cannot be printed here\n");
         } else if (request.todo) {
@@ -464,9 +509,11 @@ int runCommandLine(const QStringList &args, QTextStream &out, QTextStream &err,
                 err << kProgram << QStringLiteral(": there is no to-do list in ")
                     << QDir::toNativeSeparators(folder) << u'\n';
             } else {
-                TDMKV dm([folder] { return folder; });
+                TDMKV dm([folder] { return folder; }, TDMKV::Access::ReadOnly);
+                dm.TBTodo->open();
                 try {
                     todoListWriter()(dm, request.todoOrder, request.output);
+                    dm.TBTodo->checkFileUnchanged();
                     rc = kExitOk;
                 } catch (const std::invalid_argument &) {
                     err << kProgram << QStringLiteral(": unknown order \"") << request.todoOrder
@@ -478,11 +525,17 @@ int runCommandLine(const QStringList &args, QTextStream &out, QTextStream &err,
             err << kProgram << QStringLiteral(": there is no time log in ")
                 << QDir::toNativeSeparators(folder) << u'\n';
         } else {
-            TDMKV dm([folder] { return folder; });
+            TDMKV dm([folder] { return folder; }, TDMKV::Access::ReadOnly);
+            openTimeLogForReading(dm, folder, err);
             setUpView(dm, request);
             rc = request.command == kExport ? runExport(dm, request, *messages, err)
                                             : runReport(dm, request);
+            // What was written must come from one state of the files.
+            dm.TBInout->checkFileUnchanged();
+            dm.TBDef->checkFileUnchanged();
         }
+        if (rc == kExitOk || rc == kExitRowsLeftOut)
+            output.commit();
     } catch (const std::exception &e) {
         err << kProgram << QStringLiteral(": ") << QString::fromUtf8(e.what()) << u'\n';
         rc = kExitFailed;
@@ -505,7 +558,11 @@ int commandLineMain(int argc, char **argv)
     });
     Application app(argc, argv);
     QTextStream out(stdout), err(stderr);
-    return runCommandLine(QCoreApplication::arguments().mid(1), out, err);
+    // argv as it is now (Qt took its own options out) is what arguments() holds, as text.
+    QList<QByteArray> nativeArgs;
+    for (int i = 1; i < argc; ++i)
+        nativeArgs << QByteArray(argv[i]);
+    return runCommandLine(QCoreApplication::arguments().mid(1), out, err, {}, nativeArgs);
 }
 
 } // namespace kv

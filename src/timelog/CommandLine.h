@@ -41,14 +41,22 @@ QString commandLineUsage();
 /// The options of `command` in `args` from index `from` on, written `--name value` or
 /// `--name=value`: each must be one of `allowed` and given once. Returns the values by name; on a
 /// fault returns nothing and sets `problem` to the words for the user. With `helpStops`, a
-/// `--help` or `-h` where an option name stands ends the reading and sets `help`.
-std::optional<QMap<QString, QString>> readCommandOptions(const QStringList &args, qsizetype from,
-                                                         const QStringList &allowed,
-                                                         const QString &command, QString &problem,
-                                                         bool *help = nullptr);
+/// `--help` or `-h` where an option name stands ends the reading and sets `help`. With `places`,
+/// where each value stands (OptionPlace).
+struct OptionPlace
+{
+    qsizetype argument = -1; ///< index in the arguments
+    qsizetype offset = 0;    ///< where the value begins in it: after "--name=", or 0
+};
+std::optional<QMap<QString, QString>>
+readCommandOptions(const QStringList &args, qsizetype from, const QStringList &allowed,
+                   const QString &command, QString &problem, bool *help = nullptr,
+                   QMap<QString, OptionPlace> *places = nullptr);
 
 /// Runs @p args (the arguments after the program name, the command first) over the data
 /// folder @p dataFolder gives (the configured one when empty) and returns the exit code.
+/// @p nativeArgs are the same arguments as the bytes the program was given, when known: the
+/// output file gets the very bytes of its name, also a name that is not text (CommandOutput).
 /// Messages the export component would show in boxes go to @p err instead: the command line
 /// replaces the message service for the rest of the process.
 ///
@@ -59,7 +67,8 @@ std::optional<QMap<QString, QString>> readCommandOptions(const QStringList &args
 ///                     [--client NAME] [--job NAME] [--from DATE] [--to DATE]
 ///     kestrova report --layout todo [--order ORDER] --output FILE.pdf
 int runCommandLine(const QStringList &args, QTextStream &out, QTextStream &err,
-                   const std::function<QString()> &dataFolder = {});
+                   const std::function<QString()> &dataFolder = {},
+                   const QList<QByteArray> &nativeArgs = {});
 
 /// The whole process of a command-line run, for main(): the application on the offscreen
 /// platform (fonts and PDF output need one; no window opens and no display is needed), Qt's own

@@ -10,14 +10,20 @@
 #include "LookupCombo.h"
 #include "Main.h"
 #include "QtPrinters.h"
+#include "SingleInstance.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
+#include <QTimer>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace kv;
 
@@ -49,7 +55,7 @@ protected:
         FMain = new TFMain;
         FMain->applyConfiguration();
         m_socket = m_dir.path() + QStringLiteral("/kestrova.sock");
-        server = std::make_unique<ClockServer>(*FMain);
+        server = std::make_unique<ClockServer>(FMain);
         ASSERT_TRUE(server->listen(m_socket));
     }
     void TearDown() override
@@ -170,8 +176,80 @@ TEST_F(ClockServerTest, BadArgumentsExit2AndNoProgramExits3)
     EXPECT_EQ(err, QStringLiteral("Kestrova is not running\n"));
 
     // A second program on the same socket is refused while the first answers.
-    ClockServer second(*FMain);
+    ClockServer second(FMain);
     EXPECT_FALSE(second.listen(m_socket));
+}
+
+TEST(InstanceLockTest, OneHolderPerDataFolderAndTheLockDiesWithItsProcess)
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("run/kestrova-a.lock"));
+    const QString b = dir.filePath(QStringLiteral("run/kestrova-b.lock"));
+    {
+        InstanceLock first(a);
+        ASSERT_TRUE(first.tryLock()); // the runtime folder is made when missing
+        InstanceLock second(a);
+        EXPECT_FALSE(second.tryLock());
+        InstanceLock otherFolder(b); // another data folder runs beside it
+        EXPECT_TRUE(otherFolder.tryLock());
+    }
+    EXPECT_TRUE(InstanceLock(a).tryLock()); // the first one's end released it
+
+    // A holder killed with SIGKILL leaves no lock behind.
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        InstanceLock held(a);
+        const char c = held.tryLock() ? '1' : '0';
+        (void)!::write(ready[1], &c, 1);
+        for (;;)
+            ::pause();
+    }
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    EXPECT_EQ(c, '1');
+    EXPECT_FALSE(InstanceLock(a).tryLock());
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_TRUE(InstanceLock(a).tryLock());
+    ::close(ready[0]);
+    ::close(ready[1]);
+}
+
+TEST(StartingClockServerTest, AnswersALaterStartBeforeTheWindowExistsAndRefusesTheClock)
+{
+    FakeServicesScope fakes;
+    QTemporaryDir dir;
+    const QString socket = dir.filePath(QStringLiteral("kestrova.sock"));
+    ClockServer server; // no main window yet: the start-up still runs
+
+    EXPECT_EQ(server.handle({{QStringLiteral("cmd"), QStringLiteral("status")}})
+                  .value(QStringLiteral("code"))
+                  .toInt(),
+              1);
+    EXPECT_TRUE(server.handle({{QStringLiteral("cmd"), QStringLiteral("in")}})
+                    .value(QStringLiteral("text"))
+                    .toString()
+                    .contains(QStringLiteral("still starting")));
+
+    // Nobody listens: a later start gives up after its wait.
+    QElapsedTimer waited;
+    waited.start();
+    EXPECT_FALSE(showRunningInstance(socket, 300, 50));
+    EXPECT_GE(waited.elapsed(), 300);
+
+    // The first program listens only a moment after the later start began asking: found.
+    bool shown = false, done = false;
+    std::thread later([&] {
+        shown = showRunningInstance(socket, 5000, 50);
+        done = true;
+    });
+    QTimer::singleShot(400, &server, [&] { ASSERT_TRUE(server.listen(socket)); });
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    later.join();
+    EXPECT_TRUE(shown);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "RunningSetFile.h"
 #include "Startup.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -23,8 +24,10 @@
 #include <QTest>
 #include <QThread>
 #include <QToolButton>
+#include <cerrno>
 #include <cmath>
 #include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace kv;
@@ -284,6 +287,102 @@ TEST_F(RunningSetTest, RefusedPostKeepsTheFileForTheNextStartAndUnreadableFilesA
     fakes.messages->shown.clear();
     start();
     EXPECT_EQ(leftOverQuestions(), 0);
+}
+
+TEST_F(RunningSetTest, AFileThatCannotBeWrittenIsToldOnceAndTriedAgainAtEveryHeartbeat)
+{
+    start();
+    // Its folder is taken by a plain file, so the state file cannot be made (by root neither).
+    const QString folder = m_install->path() + QStringLiteral("/settings");
+    const auto block = [&] {
+        QDir(folder).removeRecursively();
+        QFile f(folder);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    };
+    block();
+    const QString path = folder + QStringLiteral("/running-set.json");
+    FMain->runningSet().setFile(path);
+    fakes.messages->shown.clear();
+
+    fakes.clock->set(QDateTime(kMonday, QTime(9, 5)));
+    QTest::mouseClick(FMain->bbOut, Qt::LeftButton);
+    EXPECT_TRUE(FMain->IsClockedIn); // the clock runs on
+    ASSERT_EQ(fakes.messages->shown.size(), 1);
+    const FakeMessages::Shown &told = fakes.messages->shown.first();
+    EXPECT_EQ(told.kind, MsgKind::Warning);
+    EXPECT_TRUE(told.text.startsWith(
+        QStringLiteral("Kestrova cannot save the running clock to the file %1: %2.")
+            .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(ENOTDIR)))))
+        << told.text.toStdString();
+    EXPECT_TRUE(told.text.contains(QStringLiteral("tries again every minute")));
+
+    // The heartbeats try again without another box.
+    FMain->runningSet().heartbeat();
+    FMain->runningSet().heartbeat();
+    EXPECT_EQ(fakes.messages->shown.size(), 1);
+    EXPECT_FALSE(RunningSetFile(path).exists());
+
+    // Once the folder can hold it, the next heartbeat writes the set.
+    ASSERT_TRUE(QFile::remove(folder));
+    fakes.clock->set(QDateTime(kMonday, QTime(9, 10)));
+    FMain->runningSet().heartbeat();
+    const std::optional<RunningSet> set = RunningSetFile(path).read();
+    ASSERT_TRUE(set.has_value());
+    EXPECT_EQ(minuteOf(dt::timePart(set->inDateTime)), 9 * 60 + 5);
+    EXPECT_EQ(minuteOf(dt::timePart(set->lastSeen)), 9 * 60 + 10);
+    EXPECT_EQ(fakes.messages->shown.size(), 1);
+
+    // A failure after a write that worked is told again.
+    block();
+    FMain->runningSet().heartbeat();
+    EXPECT_EQ(fakes.messages->shown.size(), 2);
+    QDir(folder).removeRecursively();
+    QFile::remove(folder);
+}
+
+TEST_F(RunningSetTest, AChangeOfTheBillableBoxWhileClockedInReachesTheFileAtOnce)
+{
+    start();
+    // Idle: the box is only a choice for the next set; nothing is written.
+    QTest::mouseClick(FMain->cbBillable, Qt::LeftButton);
+    EXPECT_FALSE(FMain->cbBillable->isChecked());
+    EXPECT_FALSE(file().exists());
+    QTest::mouseClick(FMain->cbBillable, Qt::LeftButton);
+    ASSERT_TRUE(FMain->cbBillable->isChecked());
+
+    fakes.clock->set(QDateTime(kMonday, QTime(9, 5)));
+    QTest::mouseClick(FMain->bbOut, Qt::LeftButton);
+    ASSERT_TRUE(FMain->IsClockedIn);
+    ASSERT_TRUE(file().read().has_value());
+    EXPECT_TRUE(file().read()->billable);
+
+    // No heartbeat in between: the file follows each click.
+    fakes.clock->set(QDateTime(kMonday, QTime(9, 7)));
+    QTest::mouseClick(FMain->cbBillable, Qt::LeftButton);
+    ASSERT_FALSE(FMain->cbBillable->isChecked());
+    std::optional<RunningSet> set = file().read();
+    ASSERT_TRUE(set.has_value());
+    EXPECT_FALSE(set->billable);
+    EXPECT_EQ(minuteOf(dt::timePart(set->inDateTime)), 9 * 60 + 5);
+    EXPECT_EQ(minuteOf(dt::timePart(set->lastSeen)), 9 * 60 + 7);
+    QTest::mouseClick(FMain->cbBillable, Qt::LeftButton);
+    set = file().read();
+    ASSERT_TRUE(set.has_value());
+    EXPECT_TRUE(set->billable);
+
+    // A crash now posts with the box's last state.
+    QTest::mouseClick(FMain->cbBillable, Qt::LeftButton);
+    FMain->runningSet().setFile(QString()); // the killed program ends without a word
+    delete FMain;
+    FMain = nullptr;
+    delete DMKV;
+    DMKV = nullptr;
+    fakes.messages->answerNext(MsgAnswer::Yes);
+    start();
+    EXPECT_EQ(leftOverQuestions(), 1);
+    const std::vector<Rec> posted = records();
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_FALSE(posted[0].billable);
 }
 
 } // namespace

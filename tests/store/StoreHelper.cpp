@@ -6,6 +6,10 @@
 //   store_helper open <folder>       open the time log; print "ok" or "error <code> <message>"
 //   store_helper write <folder>      open the time log, begin a write transaction (a batch),
 //                                    print "writing", then hold it until killed
+//   store_helper read <folder>       open the time log for reading only and print "read <n>"
+//                                    (its number of records) or "error <code> <message>"
+//   store_helper post-and-die <folder>  post one time record and end at once, without closing:
+//                                    the committed record stays in the write-ahead log
 #include "TestTables.h"
 
 #include "HelperOutput.h"
@@ -23,13 +27,24 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        std::fputs("usage: store_helper lock|write|post-loop|open <folder>\n", stderr);
+        std::fputs("usage: store_helper lock|write|post-loop|open|read|post-and-die <folder>\n",
+                   stderr);
         return 2;
     }
     const QString command = args.at(1);
     const QString folder = args.at(2);
     try {
         auto table = test::makeTimeLog(folder, QStringLiteral("Helper"));
+        if (command == u"read") {
+            table->setReadOnly(true);
+            table->open();
+            int n = 0;
+            for (table->first(); !table->eof(); table->next())
+                ++n;
+            table->checkFileUnchanged();
+            say(QStringLiteral("read %1").arg(n));
+            return 0;
+        }
         if (command == u"open") {
             table->setCreateIfMissing(false);
             table->open();
@@ -43,6 +58,11 @@ int main(int argc, char **argv)
             say(QStringLiteral("locked %1").arg(table->currentRowId()));
             for (;;)
                 ::pause();
+        }
+        if (command == u"post-and-die") {
+            test::addTime(*table, 46000, QStringLiteral("Late"), QStringLiteral("Job"), 9.0, 10.0);
+            say(QStringLiteral("posted"));
+            ::_exit(0);
         }
         if (command == u"write") {
             table->beginBatch();

@@ -3,16 +3,132 @@
 #include "ReportExportFixture.h"
 
 #include "CommandLine.h"
+#include "CommandOutput.h"
 #include "PdfProbe.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QTextStream>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kv;
 using namespace kv::test;
 
 namespace {
+
+/// The names in the folder @p native as bytes, as the file system has them.
+QList<QByteArray> nativeListing(const QByteArray &native)
+{
+    QList<QByteArray> names;
+    if (DIR *dir = ::opendir(native.constData())) {
+        while (const dirent *e = ::readdir(dir)) {
+            const QByteArray name(e->d_name);
+            if (name != "." && name != "..")
+                names << name;
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+/// The contents of the file named by the bytes @p native.
+QByteArray nativeRead(const QByteArray &native)
+{
+    QFile f;
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return QByteArray();
+    return f.readAll();
+}
+
+/// Empties the folder @p native when it goes: QTemporaryDir cannot remove names that are not text.
+struct NativeCleanup
+{
+    QByteArray folder;
+    ~NativeCleanup() { removeAll(folder); }
+    static void removeAll(const QByteArray &native)
+    {
+        for (const QByteArray &name : nativeListing(native)) {
+            const QByteArray path = native + '/' + name;
+            struct stat st = {};
+            if (::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+                removeAll(path);
+                ::rmdir(path.constData());
+            } else {
+                ::unlink(path.constData());
+            }
+        }
+    }
+};
+
+/// A file name that is not UTF-8: bytes 0xff and 0xfe.
+const QByteArray kNotText("\xff\xfe report.csv");
+
+TEST(CommandOutputTest, ANameThatIsNotTextIsWrittenUnderItsOwnBytes)
+{
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    const NativeCleanup cleanup{folder};
+    {
+        CommandOutput text(folder + "/plain.csv");
+        EXPECT_TRUE(text.isText());
+        EXPECT_EQ(text.writeName(), dir.filePath(QStringLiteral("plain.csv")));
+    }
+    const QByteArray target = folder + '/' + kNotText;
+    {
+        CommandOutput output(target);
+        EXPECT_FALSE(output.isText());
+        const QString name = output.writeName();
+        // A temporary file of text name beside it, with its extension.
+        EXPECT_EQ(QFileInfo(name).absolutePath(), dir.path());
+        EXPECT_TRUE(name.endsWith(QStringLiteral(".csv"))) << name.toStdString();
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("a,b\r\n");
+        f.close();
+        output.commit();
+    }
+    EXPECT_EQ(nativeListing(folder), QList<QByteArray>{kNotText});
+    EXPECT_EQ(nativeRead(target), QByteArray("a,b\r\n"));
+
+    // A write that failed leaves nothing behind, and the old file as it was.
+    {
+        CommandOutput output(target);
+        QFile f(output.writeName());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("half");
+    }
+    EXPECT_EQ(nativeListing(folder), QList<QByteArray>{kNotText});
+    EXPECT_EQ(nativeRead(target), QByteArray("a,b\r\n"));
+
+    // A folder whose name is not text is reached through its descriptor.
+    const QByteArray odd = folder + "/\xe9t\xe9";
+    ASSERT_EQ(::mkdir(odd.constData(), 0755), 0);
+    {
+        CommandOutput output(odd + "/log.pdf");
+        EXPECT_FALSE(output.isText());
+        QFile f(output.writeName());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("%PDF");
+        f.close();
+        output.commit();
+    }
+    EXPECT_EQ(nativeListing(odd), QList<QByteArray>{"log.pdf"});
+
+    // A folder that is not there: the error names the output.
+    CommandOutput nowhere(folder + "/\xffmissing/x.csv");
+    try {
+        nowhere.writeName();
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error &e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).startsWith(QStringLiteral("Cannot write ")))
+            << e.what();
+    }
+}
 
 class CommandLine : public TimeLogFixture
 {
@@ -51,6 +167,25 @@ protected:
               QStringLiteral("Bolt work")});
         post({day(2026, 4, 1), at(8, 0), at(9, 0), QStringLiteral("Acme"), QStringLiteral("Design"),
               QStringLiteral("April")});
+    }
+
+    /// Every name in the data folder, hidden ones included.
+    QStringList listing() const
+    {
+        return QDir(m_folder).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    }
+
+    /// Ends the fixture's data module (as when the program is not running) and keeps only the
+    /// time log and the configuration in the folder, as in a copy handed to an accountant.
+    void keepOnlyTheTimeLog()
+    {
+        dm.reset();
+        for (const QString &name : listing()) {
+            if (name != QStringLiteral("Tinout201.DAT") && name != QStringLiteral("kvdef.DAT")) {
+                ASSERT_TRUE(QFile::remove(QDir(m_folder).filePath(name))) << name.toStdString();
+            }
+        }
     }
 
     QString out, err;
@@ -265,6 +400,76 @@ TEST_F(CommandLine, ReportOfAnEmptySelectionIsStillAReport)
     EXPECT_TRUE(pages[0].simplified().contains(QStringLiteral("0.0000 Page 1")));
 }
 
+TEST_F(CommandLine, ExportAndReportOnlyReadAndCreateNoFileInTheDataFolder)
+{
+    postLog();
+    // While the program runs (its data module is open), its log holds the latest posts.
+    const QStringList running = listing();
+    ASSERT_TRUE(running.contains(QStringLiteral("Tinout201.DAT-wal")));
+    EXPECT_EQ(run({QStringLiteral("export"), QStringLiteral("--format=csv"),
+                   QStringLiteral("--output"), path(QStringLiteral("running.csv"))}),
+              kExitOk)
+        << err.toStdString();
+    EXPECT_EQ(lines(path(QStringLiteral("running.csv"))).size(), 1 + 6);
+    EXPECT_EQ(listing(), running);
+
+    keepOnlyTheTimeLog();
+    const QStringList before = listing();
+    ASSERT_EQ(before, (QStringList{QStringLiteral("Tinout201.DAT"), QStringLiteral("kvdef.DAT")}));
+    EXPECT_EQ(run({QStringLiteral("export"), QStringLiteral("--format=csv"),
+                   QStringLiteral("--output"), path(QStringLiteral("copy.csv"))}),
+              kExitOk)
+        << err.toStdString();
+    EXPECT_EQ(lines(path(QStringLiteral("copy.csv"))).size(), 1 + 6);
+    EXPECT_EQ(run({QStringLiteral("report"), QStringLiteral("--output"),
+                   path(QStringLiteral("copy.pdf"))}),
+              kExitOk)
+        << err.toStdString();
+    EXPECT_EQ(pdfPageCount(path(QStringLiteral("copy.pdf"))), 1);
+    // No table file, no lock file, no log.
+    EXPECT_EQ(listing(), before);
+
+    // Without a configuration the settings are the defaults.
+    ASSERT_TRUE(QFile::remove(QDir(m_folder).filePath(QStringLiteral("kvdef.DAT"))));
+    EXPECT_EQ(run({QStringLiteral("export"), QStringLiteral("--format=text"),
+                   QStringLiteral("--output"), path(QStringLiteral("plain.txt"))}),
+              kExitOk)
+        << err.toStdString();
+    EXPECT_EQ(lines(path(QStringLiteral("plain.txt"))).value(0),
+              QStringLiteral("Orvelane Kestrova - Time log"));
+    EXPECT_EQ(listing(), QStringList{QStringLiteral("Tinout201.DAT")});
+}
+
+TEST_F(CommandLine, AnOutputNameThatIsNotTextIsWrittenByteForByte)
+{
+    postLog();
+    QTemporaryDir outDir;
+    const QByteArray folder = QFile::encodeName(outDir.path());
+    const NativeCleanup cleanup{folder};
+    const QByteArray target = folder + '/' + kNotText;
+    // The arguments as text (the bytes turned into replacement characters) and as given.
+    const QStringList args = {QStringLiteral("export"), QStringLiteral("--format=csv"),
+                              QStringLiteral("--output"), QFile::decodeName(target)};
+    const QList<QByteArray> native = {"export", "--format=csv", "--output", target};
+    QTextStream o(&out), e(&err);
+    const QString data = m_folder;
+    ASSERT_EQ(runCommandLine(
+                  args, o, e, [data] { return data; }, native),
+              kExitOk)
+        << err.toStdString();
+    EXPECT_EQ(nativeListing(folder), QList<QByteArray>{kNotText});
+    EXPECT_EQ(nativeRead(target).count("\r\n"), 1 + 6);
+
+    // --output=NAME, for the report.
+    const QByteArray pdf = folder + "/\xfe.pdf";
+    ASSERT_EQ(runCommandLine({QStringLiteral("report"), QFile::decodeName("--output=" + pdf)}, o, e,
+                             [data] { return data; }, {"report", "--output=" + pdf}),
+              kExitOk)
+        << err.toStdString();
+    EXPECT_TRUE(nativeRead(pdf).startsWith("%PDF"));
+    EXPECT_EQ(nativeListing(folder), (QList<QByteArray>{"\xfe.pdf", kNotText}));
+}
+
 #ifdef KV_KESTROVA_BIN
 /// The program itself, run with its configuration pointing at the fixture's data folder.
 class Program : public CommandLine
@@ -284,6 +489,12 @@ protected:
     int runProgram(const QStringList &args)
     {
         QProcess p;
+        // Root may write anywhere: a read-only folder is read-only only to another user.
+        if (asOthers && ::geteuid() == 0)
+            p.setChildProcessModifier([] {
+                if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                    ::_exit(3);
+            });
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_CONFIG_DIRS"), path(QStringLiteral("config")));
@@ -298,8 +509,107 @@ protected:
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
 
+    static void setMode(const QString &file, mode_t mode)
+    {
+        ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), mode), 0) << file.toStdString();
+    }
+
+    /// Makes the data folder and its files read-only, and what the program reads and writes
+    /// besides (its configuration, the output folder) open to another user.
+    void lockUpDataFolder()
+    {
+        setMode(m_dir.path(), 0755);
+        setMode(path(QStringLiteral("config")), 0755);
+        setMode(path(QStringLiteral("config/Kestrova")), 0755);
+        setMode(path(QStringLiteral("config/Kestrova/Kestrova.conf")), 0644);
+        QDir().mkpath(path(QStringLiteral("out")));
+        setMode(path(QStringLiteral("out")), 0777);
+        for (const QString &name : listing())
+            setMode(QDir(m_folder).filePath(name), 0444);
+        setMode(m_folder, 0555);
+        asOthers = true;
+    }
+    void TearDown() override
+    {
+        ::chmod(QFile::encodeName(m_folder).constData(), 0755);
+        CommandLine::TearDown();
+    }
+
+    bool asOthers = false;
     QString stdErr, stdOut;
 };
+
+TEST_F(Program, WritesAnOutputNameThatIsNotTextByteForByte)
+{
+    postLog();
+    QTemporaryDir outDir;
+    const QByteArray folder = QFile::encodeName(outDir.path());
+    const NativeCleanup cleanup{folder};
+    // The shell passes the bytes 0xff 0xfe on; QProcess would pass text.
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_CONFIG_DIRS"), path(QStringLiteral("config")));
+    env.remove(QStringLiteral("DISPLAY"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"),
+             QStringLiteral("cd \"$1\" && \"$0\" export --format csv --output \"$(printf "
+                            "'\\377\\376 report.csv')\" && \"$0\" report "
+                            "--output=\"$(printf '\\377.pdf')\""),
+             QStringLiteral(KV_KESTROVA_BIN), outDir.path()});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(nativeListing(folder), (QList<QByteArray>{"\xff.pdf", kNotText}));
+    EXPECT_EQ(nativeRead(folder + '/' + kNotText).count("\r\n"), 1 + 6);
+    EXPECT_TRUE(nativeRead(folder + "/\xff.pdf").startsWith("%PDF"));
+}
+
+TEST_F(Program, ExportAndReportWorkOnAReadOnlyDataFolder)
+{
+    postLog();
+    keepOnlyTheTimeLog();
+    lockUpDataFolder();
+    const QStringList before = listing();
+
+    const QString csv = path(QStringLiteral("out/ro.csv"));
+    EXPECT_EQ(runProgram({QStringLiteral("export"), QStringLiteral("--format"),
+                          QStringLiteral("csv"), QStringLiteral("--output"), csv}),
+              0)
+        << stdErr.toStdString();
+    EXPECT_EQ(lines(csv).size(), 1 + 6);
+    const QString pdf = path(QStringLiteral("out/ro.pdf"));
+    EXPECT_EQ(runProgram({QStringLiteral("report"), QStringLiteral("--layout=group"),
+                          QStringLiteral("--output"), pdf}),
+              0)
+        << stdErr.toStdString();
+    EXPECT_EQ(pdfPageCount(pdf), 1);
+    EXPECT_TRUE(stdErr.isEmpty()) << stdErr.toStdString();
+    EXPECT_EQ(listing(), before);
+}
+
+TEST_F(Program, ALogThatCannotBeReadWithoutWriteAccessFailsInsteadOfExportingWithoutIt)
+{
+    postLog();
+    // A log with committed records beside the time log, without its index (a crash, a copy).
+    const QString log = QDir(m_folder).filePath(QStringLiteral("Tinout201.DAT-wal"));
+    ASSERT_GT(QFileInfo(log).size(), 0);
+    ASSERT_TRUE(QFile::copy(log, path(QStringLiteral("saved-wal"))));
+    keepOnlyTheTimeLog();
+    ASSERT_TRUE(QFile::copy(path(QStringLiteral("saved-wal")), log));
+    lockUpDataFolder();
+    const QStringList before = listing();
+
+    const QString csv = path(QStringLiteral("out/stale.csv"));
+    EXPECT_EQ(runProgram({QStringLiteral("export"), QStringLiteral("--format"),
+                          QStringLiteral("csv"), QStringLiteral("--output"), csv}),
+              1);
+    EXPECT_TRUE(stdErr.contains(QStringLiteral("holds changes that are not in the file yet")))
+        << stdErr.toStdString();
+    EXPECT_TRUE(stdErr.contains(log)) << stdErr.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(csv));
+    EXPECT_EQ(listing(), before);
+}
 
 TEST_F(Program, RunsTheCommandLineWithoutADisplay)
 {
