@@ -1,6 +1,8 @@
 // HTML and RTF documents.
 #include "EC_DocFormats.h"
 
+#include <algorithm>
+
 namespace kv {
 
 namespace {
@@ -9,6 +11,10 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 QString htmlEscape(const QString &s)
 {
+    // Most texts have nothing to escape: they are handed back without a copy.
+    const auto special = [](QChar c) { return c == u'&' || c == u'<' || c == u'>' || c == u'"'; };
+    if (std::none_of(s.begin(), s.end(), special))
+        return s;
     QString r;
     r.reserve(s.size());
     for (QChar c : s) {
@@ -58,6 +64,9 @@ QString THTMLExport::AutoLink(const QString &text)
                                        QStringLiteral("ftp://"),  QStringLiteral("news://"),
                                        QStringLiteral("nntp://"), QStringLiteral("mailto:"),
                                        QStringLiteral("@")};
+    // Every marker holds a ':' or an '@'; a text with neither has no link.
+    if (!text.contains(u':') && !text.contains(u'@'))
+        return text;
     QString out;
     QString s = text;
     for (;;) {
@@ -105,6 +114,10 @@ QString THTMLExport::HtmlText(const QString &s, bool link) const
     const bool ignoreBreaks = component().HTML_Options().testFlag(htIgnoreLineBreaks);
     const bool autoLink = link && component().HTML_Options().testFlag(htAutoLink);
     const QString escaped = htmlEscape(s);
+    const bool controls =
+        std::any_of(escaped.begin(), escaped.end(), [](QChar c) { return c.unicode() < 32; });
+    if (!controls)
+        return autoLink ? AutoLink(escaped) : escaped;
     QString out;
     out.reserve(escaped.size());
     QString segment;
@@ -196,19 +209,23 @@ void THTMLExport::WriteHeader(const QStringList &titles)
 void THTMLExport::WriteRecord(const ExportRow &values, int recordNo)
 {
     TCustomTextExport::WriteRecord(values, recordNo);
-    if (component().HTML_Options().testFlag(htOddRowColoring)) {
-        writeLine(QStringLiteral("<tr valign=\"top\" bgcolor=\"%1\">")
-                      .arg(token(recordNo % 2 == 1 ? 11 : 9)));
-    } else {
-        writeLine(QStringLiteral("<tr valign=\"top\">"));
+    // The row is built in a buffer kept from record to record and written at once.
+    if (m_rowOpen[0].isEmpty()) {
+        const bool colored = component().HTML_Options().testFlag(htOddRowColoring);
+        for (int odd = 0; odd < 2; ++odd)
+            m_rowOpen[odd] = colored ? QStringLiteral("<tr valign=\"top\" bgcolor=\"%1\">\r\n")
+                                           .arg(token(odd == 1 ? 11 : 9))
+                                     : QStringLiteral("<tr valign=\"top\">\r\n");
     }
-    QString cells;
+    m_row.resize(0);
+    m_row += m_rowOpen[recordNo % 2 == 1 ? 1 : 0];
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
-        cells += QStringLiteral("<td>") + NbspIfEmpty(HtmlText(CellText(values, i), true)) +
-                 QStringLiteral("</td>\r\n");
+        m_row += QStringLiteral("<td>");
+        m_row += NbspIfEmpty(HtmlText(CellText(values, i), true));
+        m_row += QStringLiteral("</td>\r\n");
     }
-    writeText(cells);
-    writeLine(QStringLiteral("</tr>"));
+    m_row += QStringLiteral("</tr>");
+    writeLine(m_row);
 }
 
 void THTMLExport::WriteFooter()

@@ -33,6 +33,8 @@ protected:
 private:
     QString token(int n) const { return GetToken(m_template, n); }
     QString m_template;
+    QString m_row;        ///< the record's row, kept from record to record
+    QString m_rowOpen[2]; ///< the opening tag of even and odd rows, made at the first record
 };
 
 class TRichTextExport : public TCustomTextExport

@@ -216,11 +216,12 @@ TDIFExport::~TDIFExport()
     }
 }
 
-void TDIFExport::tempLine(const QString &s)
+void TDIFExport::tempLine(QStringView s)
 {
-    QByteArray b = toCp1252(s);
-    b.append("\r\n", 2);
-    if (m_temp->write(b) != b.size())
+    m_tempBytes.resize(0);
+    appendCp1252(m_tempBytes, s);
+    m_tempBytes.append("\r\n", 2);
+    if (m_temp->write(m_tempBytes) != m_tempBytes.size())
         throw ExportError(m_temp->errorString());
 }
 
@@ -262,11 +263,18 @@ void TDIFExport::writeTuple(const ExportRow &values)
         // A blank number is written as an empty string: a numeric tuple entry without a value
         // ("0," then "V") makes readers stop at that record and drop the rest of the file.
         if ((k == ckNumber || k == ckCurrency) && IsNotBlank(v)) {
-            tempLine(QStringLiteral("0,") + DotDecimal(NumericText(v, value)));
-            tempLine(QStringLiteral("V"));
+            m_value.resize(0);
+            m_value += QStringLiteral("0,");
+            m_value += DotDecimal(NumericText(v, value));
+            tempLine(m_value);
+            tempLine(u"V");
         } else {
-            tempLine(QStringLiteral("1,0"));
-            tempLine(QLatin1Char('"') + InsertBefore(v, u'"', u'"') + QLatin1Char('"'));
+            tempLine(u"1,0");
+            m_value.resize(0);
+            m_value += QLatin1Char('"');
+            AppendStripped(m_value, v, u'"');
+            m_value += QLatin1Char('"');
+            tempLine(m_value);
         }
     }
 }
@@ -306,6 +314,24 @@ void TDIFExport::WriteFooter()
 
 // ---- SYLK ----
 
+namespace {
+/// Appends the decimal digits of `n` without a string of their own.
+void appendInteger(QString &out, qint64 n)
+{
+    char16_t digits[24];
+    int i = 24;
+    const bool negative = n < 0;
+    quint64 u = negative ? 0 - static_cast<quint64>(n) : static_cast<quint64>(n);
+    do {
+        digits[--i] = static_cast<char16_t>(u'0' + u % 10);
+        u /= 10;
+    } while (u != 0);
+    if (negative)
+        digits[--i] = u'-';
+    out.append(QStringView(digits + i, 24 - i));
+}
+} // namespace
+
 void TSYLKExport::WriteHeader(const QStringList &titles)
 {
     TCustomTextExport::WriteHeader(titles);
@@ -330,11 +356,32 @@ void TSYLKExport::writeRow(const ExportRow &values)
         const int x = i + 1;
         const QString v = StripControlChars(value.text);
         const int k = CellKind(i, v);
-        auto cellLine = [&](const QString &content) {
-            writeLine(QStringLiteral("C;X%1;Y%2;K").arg(x).arg(y) + content);
+        // "C;X<x>;Y<y>;K<content>" and "F;P<picture>;FG0G;X<x>;Y<y>", built in one buffer.
+        auto cellLine = [&](QStringView content, QChar quote = QChar()) {
+            m_line.resize(0);
+            m_line += u"C;X";
+            appendInteger(m_line, x);
+            m_line += u";Y";
+            appendInteger(m_line, y);
+            m_line += u";K";
+            if (quote.isNull()) {
+                m_line += content;
+            } else {
+                m_line += quote;
+                AppendStripped(m_line, content, u';');
+                m_line += quote;
+            }
+            writeLine(m_line);
         };
         auto formatLine = [&](int picture) {
-            writeLine(QStringLiteral("F;P%1;FG0G;X%2;Y%3").arg(picture).arg(x).arg(y));
+            m_line.resize(0);
+            m_line += u"F;P";
+            appendInteger(m_line, picture);
+            m_line += u";FG0G;X";
+            appendInteger(m_line, x);
+            m_line += u";Y";
+            appendInteger(m_line, y);
+            writeLine(m_line);
         };
         const bool blank = !IsNotBlank(v);
         switch (k) {
@@ -357,7 +404,7 @@ void TSYLKExport::writeRow(const ExportRow &values)
             }
             break;
         default:
-            cellLine(QLatin1Char('"') + InsertBefore(v.left(255), u';', u';') + QLatin1Char('"'));
+            cellLine(QStringView(v).left(255), u'"');
             break;
         }
     }

@@ -14,18 +14,18 @@ public:
     ~TDIFExport() override;
 
 protected:
-    void appendEncoded(QStringView s, QByteArray &out) const override
-    {
-        out += toCp1252(s.toString());
-    }
+    void appendEncoded(QStringView s, QByteArray &out) const override { appendCp1252(out, s); }
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
     void WriteFooter() override;
 
 private:
-    void tempLine(const QString &s);
+    void tempLine(QStringView s);
+    void tempLine(const QString &s) { tempLine(QStringView(s)); }
     void writeTuple(const ExportRow &values);
     std::unique_ptr<QFile> m_temp;
+    QByteArray m_tempBytes; ///< kept from line to line
+    QString m_value;        ///< kept from value to value
 };
 
 /// SYLK text in UTF-8: picture records for the date, time, date-time and currency formats, one
@@ -42,6 +42,7 @@ protected:
 
 private:
     void writeRow(const ExportRow &values);
+    QString m_line; ///< kept from line to line
 };
 
 /// A BIFF2 worksheet. At most 65,536 rows fit; records beyond are counted and reported by the

@@ -468,17 +468,26 @@ void TCustomTextExport::flushOutput()
 
 QByteArray toCp1252(const QString &s)
 {
+    QByteArray r;
+    appendCp1252(r, s);
+    return r;
+}
+
+void appendCp1252(QByteArray &r, QStringView s)
+{
     // Code page 1252 is Latin-1 except for 0x80-0x9F, which hold these characters.
     static const char16_t kHigh[32] = {
         0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
         0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
         0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-    QByteArray r;
-    r.reserve(s.size());
+    const qsizetype start = r.size();
+    r.resize(start + s.size()); // one byte per UTF-16 unit at most
+    char *d = r.data() + start;
+    qsizetype n = 0;
     for (qsizetype i = 0; i < s.size(); ++i) {
         const char16_t c = s[i].unicode();
         if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-            r.append(static_cast<char>(c));
+            d[n++] = static_cast<char>(c);
             continue;
         }
         char out = '?';
@@ -488,11 +497,11 @@ QByteArray toCp1252(const QString &s)
                 break;
             }
         }
-        r.append(out);
+        d[n++] = out;
         if (s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate())
             ++i; // one "?" per character, not per UTF-16 unit
     }
-    return r;
+    r.resize(start + n);
 }
 
 namespace {

@@ -196,6 +196,8 @@ std::unique_ptr<TCustomExport> CreateExportWriter(TExportXComponent &component, 
 
 /// Code page 1252 with "?" for a character outside it.
 QByteArray toCp1252(const QString &s);
+/// Appends `s` to `out` in code page 1252, as toCp1252 does, without a buffer of its own.
+void appendCp1252(QByteArray &out, QStringView s);
 /// Formats `format` with one floating-point argument in the manner of the footer format strings
 /// ("%.0f records"); throws ExportError for a format that is not valid for one number.
 QString FormatFooter(const QString &format, double value, const ExportLocale &locale);
