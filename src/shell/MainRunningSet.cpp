@@ -20,6 +20,13 @@ QString momentText(double value, double today)
     return f.formatDate(dt::datePart(value)) + u' ' + time;
 }
 
+/// The moment a time with seconds is posted as: rounded to the minute as the clock rounds an
+/// out time, so the question names the time that the record gets.
+double postedMoment(double value)
+{
+    return dt::datePart(value) + dt::roundToMinute(dt::timePart(value));
+}
+
 } // namespace
 
 bool TFMain::billableChecked() const
@@ -38,7 +45,7 @@ void TFMain::askLeftOverSet()
         tr("Kestrova was closed while you were clocked in for %1 (%2) since %3. Post the time "
            "until %4 as OUT?")
             .arg(set->client, set->job, momentText(set->inDateTime, today),
-                 momentText(set->lastSeen, today));
+                 momentText(postedMoment(set->lastSeen), today));
     if (!Services::instance().messages().confirm(question)) {
         file.remove();
         return;
