@@ -159,6 +159,19 @@ void ReportRenderer::compileAll()
 
 // ---- layout of one band ----------------------------------------------------------------
 
+double ReportRenderer::CompiledItem::widthOf(const QString &text) const
+{
+    // Bounded: a column of distinct texts (tasks) starts over rather than grow without end.
+    constexpr qsizetype kMaxWidths = 4096;
+    if (auto it = widths->constFind(text); it != widths->constEnd())
+        return *it;
+    if (widths->size() >= kMaxWidths)
+        widths->clear();
+    const double w = metrics->horizontalAdvance(text);
+    widths->insert(text, w);
+    return w;
+}
+
 void ReportRenderer::layoutText(const CompiledItem &ci, const QString &text, bool wrap, Laid &laid)
 {
     const QFontMetricsF &fm = *ci.metrics;
@@ -168,7 +181,7 @@ void ReportRenderer::layoutText(const CompiledItem &ci, const QString &text, boo
     QStringList lines;
     if (wrap)
         lines = wrapLines(text, ci.font, fm, ci.box.width());
-    else if (autoSize || fm.horizontalAdvance(text) <= ci.box.width())
+    else if (autoSize || ci.widthOf(text) <= ci.box.width())
         lines.append(text);
     else
         lines.append(fm.elidedText(text, Qt::ElideRight, ci.box.width()));
@@ -180,7 +193,7 @@ void ReportRenderer::layoutText(const CompiledItem &ci, const QString &text, boo
         f.text = line;
         f.font = &ci.font;
         f.ascent = fm.ascent();
-        const double width = fm.horizontalAdvance(line);
+        const double width = ci.widthOf(line);
         f.rect = QRectF(alignedX(ci.box, width, ci.item->alignment()), top, width, lineHeight);
         laid.fragments.push_back(std::move(f));
         top += lineHeight;

@@ -7,8 +7,10 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 #include <QRectF>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -50,6 +52,10 @@ private:
         std::optional<QFontMetricsF> metrics;
         ReportExpression expression;
         QRectF box; ///< engine units, relative to the band; height at least one line
+        /// Widths of texts this item has shown: a listing repeats its dates, clients, times
+        /// and hours many times, and measuring a text means shaping it.
+        std::shared_ptr<QHash<QString, double>> widths = std::make_shared<QHash<QString, double>>();
+        double widthOf(const QString &text) const;
     };
     struct CompiledBand
     {
