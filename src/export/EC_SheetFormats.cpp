@@ -357,12 +357,16 @@ void TSYLKExport::writeRow(const ExportRow &values)
         const QString v = StripControlChars(value.text);
         const int k = CellKind(i, v);
         // "C;X<x>;Y<y>;K<content>" and "F;P<picture>;FG0G;X<x>;Y<y>", built in one buffer.
-        auto cellLine = [&](QStringView content, QChar quote = QChar()) {
-            m_line.resize(0);
-            m_line += u"C;X";
+        auto appendPlace = [&] {
+            m_line += u";X";
             appendInteger(m_line, x);
             m_line += u";Y";
             appendInteger(m_line, y);
+        };
+        auto cellLine = [&](QStringView content, QChar quote = QChar()) {
+            m_line.resize(0);
+            m_line += u"C";
+            appendPlace();
             m_line += u";K";
             if (quote.isNull()) {
                 m_line += content;
@@ -377,10 +381,8 @@ void TSYLKExport::writeRow(const ExportRow &values)
             m_line.resize(0);
             m_line += u"F;P";
             appendInteger(m_line, picture);
-            m_line += u";FG0G;X";
-            appendInteger(m_line, x);
-            m_line += u";Y";
-            appendInteger(m_line, y);
+            m_line += u";FG0G";
+            appendPlace();
             writeLine(m_line);
         };
         const bool blank = !IsNotBlank(v);
