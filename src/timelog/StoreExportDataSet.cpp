@@ -3,7 +3,8 @@
 
 #include "StoreTable.h"
 
-#include <QHash>
+#include <cstring>
+#include <vector>
 
 namespace kv {
 
@@ -48,7 +49,10 @@ class StoreExportField : public ExportField
 public:
     explicit StoreExportField(Field &field)
         : m_field(field), m_type(exportTypeOf(field.dataType())), m_cached(isFormatted(field))
-    {}
+    {
+        if (m_cached)
+            m_slots.resize(kSlots);
+    }
 
     ExportFieldType dataType() const override { return m_type; }
     QString fieldName() const override { return m_field.fieldName(); }
@@ -69,17 +73,21 @@ public:
 
     void forgetTexts()
     {
-        m_texts.clear();
-        m_hasLast = false;
+        for (Slot &s : m_slots)
+            s.used = false;
     }
 
 private:
-    struct Texts
+    struct Slot
     {
+        bool used = false;
+        double value = 0;
         QString plain, display;
     };
-    /// Bounds the memory of a column of mostly distinct values (hours of odd lengths).
-    static constexpr qsizetype kMaxCached = 4096;
+    /// A table of texts by value, one per slot (a newer value takes over its slot): bounded
+    /// memory for a column of mostly distinct values (hours of odd lengths), and no hashing
+    /// beyond a multiply for the repeated ones.
+    static constexpr size_t kSlots = 4096;
 
     static bool isFormatted(const Field &f)
     {
@@ -94,32 +102,27 @@ private:
     }
 
     /// Both texts of the current value. The record loop asks for the plain text and then the
-    /// display text of one value, and a log in date order repeats a date many records in a
-    /// row: the last value answers those without a lookup.
-    const Texts &texts() const
+    /// display text of one value, and a log repeats the same few hundred dates, minutes and
+    /// hours values over and over.
+    const Slot &texts() const
     {
         const double v = m_field.asFloat();
-        if (m_hasLast && v == m_lastValue)
-            return m_last;
-        auto it = m_texts.constFind(v);
-        if (it == m_texts.constEnd()) {
-            if (m_texts.size() >= kMaxCached)
-                m_texts.clear();
-            it = m_texts.insert(v, {m_field.asString(), m_field.displayText()});
+        quint64 bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        Slot &s = m_slots[((bits * 0x9E3779B97F4A7C15ULL) >> 52) & (kSlots - 1)];
+        if (!s.used || s.value != v) {
+            s.plain = m_field.asString();
+            s.display = m_field.displayText();
+            s.value = v;
+            s.used = true;
         }
-        m_lastValue = v;
-        m_last = *it;
-        m_hasLast = true;
-        return m_last;
+        return s;
     }
 
     Field &m_field;
     ExportFieldType m_type;
     bool m_cached;
-    mutable QHash<double, Texts> m_texts;
-    mutable bool m_hasLast = false;
-    mutable double m_lastValue = 0;
-    mutable Texts m_last;
+    mutable std::vector<Slot> m_slots;
 };
 
 StoreExportDataSet::StoreExportDataSet(StoreTable &table, QObject *parent)
