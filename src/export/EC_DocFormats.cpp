@@ -149,11 +149,10 @@ QString THTMLExport::NbspIfEmpty(const QString &s)
 void THTMLExport::appendEncoded(QStringView s, QByteArray &r) const
 {
     for (qsizetype i = 0; i < s.size(); ++i) {
+        i += appendAscii(r, s.sliced(i));
+        if (i >= s.size())
+            break;
         const char16_t c = s[i].unicode();
-        if (c < 128) {
-            r.append(static_cast<char>(c));
-            continue;
-        }
         char32_t code = c;
         if (s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
             code = QChar::surrogateToUcs4(s[i], s[i + 1]);
@@ -247,6 +246,11 @@ void THTMLExport::WriteFooter()
 
 QString TRichTextExport::RtfText(const QString &s)
 {
+    const auto special = [](QChar c) {
+        return c.unicode() < 32 || c == u'\\' || c == u'{' || c == u'}';
+    };
+    if (std::none_of(s.begin(), s.end(), special))
+        return s; // most texts: nothing to escape or expand, no copy
     QString r = InsertBefore(s, u'\\', u'\\');
     r = InsertBefore(r, u'{', u'\\');
     r = InsertBefore(r, u'}', u'\\');
@@ -256,12 +260,13 @@ QString TRichTextExport::RtfText(const QString &s)
 void TRichTextExport::appendEncoded(QStringView s, QByteArray &r) const
 {
     static const char kHex[] = "0123456789abcdef";
-    for (QChar ch : s) {
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const qsizetype ascii = appendAscii(r, s.sliced(i));
+        i += ascii;
+        if (i >= s.size())
+            break;
+        const QChar ch = s[i];
         const char16_t c = ch.unicode();
-        if (c < 128) {
-            r.append(static_cast<char>(c));
-            continue;
-        }
         const QByteArray cp = toCp1252(QString(ch));
         if (cp != "?") {
             const auto b = static_cast<unsigned char>(cp[0]);
@@ -386,12 +391,14 @@ void TRichTextExport::WriteRecord(const ExportRow &values, int recordNo)
                QStringLiteral("\\brdrs\\brdrw30\\brdrcf1\\cltxlrtb\\cellx%d\\clvertalt\\clbrdrb"),
                QStringLiteral("\\pard\\nowidctlpar\\widctlpar\\intbl\\adjustright{\\f1\\fs16"));
     }
-    QString cells;
-    for (int i = 0; i < static_cast<int>(values.size()); ++i)
-        cells += RtfText(CellText(values, i)) + QStringLiteral("\\cell ") + kCrLf;
+    m_cells.resize(0);
+    for (int i = 0; i < static_cast<int>(values.size()); ++i) {
+        m_cells += RtfText(CellText(values, i));
+        m_cells += QStringLiteral("\\cell \r\n");
+    }
     for (int i = static_cast<int>(values.size()); i < columnCount(); ++i)
-        cells += QStringLiteral("\\cell ") + kCrLf;
-    writeText(cells);
+        m_cells += QStringLiteral("\\cell \r\n");
+    writeText(m_cells);
 }
 
 void TRichTextExport::WriteFooter()

@@ -55,6 +55,7 @@ protected:
 private:
     void RowDef(const QString &cellFormat, const QString &first, const QString &middle,
                 const QString &last);
+    QString m_cells; ///< the record's cells, kept from record to record
 };
 
 } // namespace kv

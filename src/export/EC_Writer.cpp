@@ -442,7 +442,7 @@ void TCustomTextExport::writeLine(QStringView s)
     writeBytes(m_lineBytes);
 }
 
-void appendUtf8(QByteArray &out, QStringView s)
+qsizetype appendAscii(QByteArray &out, QStringView s)
 {
     const qsizetype n = s.size();
     const char16_t *p = s.utf16();
@@ -454,8 +454,14 @@ void appendUtf8(QByteArray &out, QStringView s)
     char *d = out.data() + start;
     for (qsizetype i = 0; i < ascii; ++i)
         d[i] = static_cast<char>(p[i]);
-    if (ascii < n)
-        out += s.mid(ascii).toUtf8();
+    return ascii;
+}
+
+void appendUtf8(QByteArray &out, QStringView s)
+{
+    const qsizetype ascii = appendAscii(out, s);
+    if (ascii < s.size())
+        out += s.sliced(ascii).toUtf8();
 }
 
 void TCustomTextExport::flushOutput()

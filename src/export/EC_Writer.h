@@ -188,6 +188,8 @@ private:
 /// Appends `s` to `out` in UTF-8; plain ASCII (nearly every character of a time log) is copied
 /// without a conversion call or an allocation beyond the growth of `out`.
 void appendUtf8(QByteArray &out, QStringView s);
+/// Appends the leading run of ASCII characters of `s` to `out`; returns its length.
+qsizetype appendAscii(QByteArray &out, QStringView s);
 
 /// The writer of a format: CSV, tab, text (detailed with DetailedMode), clipboard (detailed with
 /// DetailedMode), DIF, SYLK, BIFF, HTML, RTF (also for the Word type).
