@@ -351,12 +351,14 @@ void TSYLKExport::WriteHeader(const QStringList &titles)
 void TSYLKExport::writeRow(const ExportRow &values)
 {
     const int y = RecordNo() + (has(ShowColHeaders) ? 1 : 0);
+    // Every line of the record goes into one buffer, written once.
+    m_line.resize(0);
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
         const ExportValue &value = values[static_cast<size_t>(i)];
         const int x = i + 1;
         const QString v = StripControlChars(value.text);
         const int k = CellKind(i, v);
-        // "C;X<x>;Y<y>;K<content>" and "F;P<picture>;FG0G;X<x>;Y<y>", built in one buffer.
+        // "C;X<x>;Y<y>;K<content>" and "F;P<picture>;FG0G;X<x>;Y<y>".
         auto appendPlace = [&] {
             m_line += u";X";
             appendInteger(m_line, x);
@@ -364,7 +366,6 @@ void TSYLKExport::writeRow(const ExportRow &values)
             appendInteger(m_line, y);
         };
         auto cellLine = [&](QStringView content, QChar quote = QChar()) {
-            m_line.resize(0);
             m_line += u"C";
             appendPlace();
             m_line += u";K";
@@ -375,15 +376,14 @@ void TSYLKExport::writeRow(const ExportRow &values)
                 AppendStripped(m_line, content, u';');
                 m_line += quote;
             }
-            writeLine(m_line);
+            m_line += u"\r\n";
         };
         auto formatLine = [&](int picture) {
-            m_line.resize(0);
             m_line += u"F;P";
             appendInteger(m_line, picture);
             m_line += u";FG0G";
             appendPlace();
-            writeLine(m_line);
+            m_line += u"\r\n";
         };
         const bool blank = !IsNotBlank(v);
         switch (k) {
@@ -402,7 +402,7 @@ void TSYLKExport::writeRow(const ExportRow &values)
         case ckDateTime:
             if (!blank) {
                 formatLine(k == ckDate ? 0 : k == ckTime ? 1 : 2);
-                cellLine(serialText(CellSerial(k, value, v)));
+                cellLine(serialTextOf(CellSerial(k, value, v)));
             }
             break;
         default:
@@ -410,6 +410,19 @@ void TSYLKExport::writeRow(const ExportRow &values)
             break;
         }
     }
+    writeText(m_line);
+}
+
+const QString &TSYLKExport::serialTextOf(double serial)
+{
+    // Dates and times of a time log repeat; their 15-digit texts cost far more than a lookup.
+    constexpr qsizetype kMaxSerials = 8192;
+    auto it = m_serials.constFind(serial);
+    if (it != m_serials.constEnd())
+        return *it;
+    if (m_serials.size() >= kMaxSerials)
+        m_serials.clear();
+    return *m_serials.insert(serial, serialText(serial));
 }
 
 void TSYLKExport::WriteRecord(const ExportRow &values, int recordNo)

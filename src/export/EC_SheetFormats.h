@@ -3,6 +3,8 @@
 
 #include "EC_Writer.h"
 
+#include <QHash>
+
 namespace kv {
 
 /// DIF text in code page 1252. The tuples go to a temporary file first, because the tuple count
@@ -42,7 +44,10 @@ protected:
 
 private:
     void writeRow(const ExportRow &values);
+    /// The cell text of a date-time serial, kept by value for the length of the export.
+    const QString &serialTextOf(double serial);
     QString m_line; ///< kept from line to line
+    QHash<double, QString> m_serials;
 };
 
 /// A BIFF2 worksheet. At most 65,536 rows fit; records beyond are counted and reported by the
