@@ -218,11 +218,21 @@ TDIFExport::~TDIFExport()
 
 void TDIFExport::tempLine(QStringView s)
 {
-    m_tempBytes.resize(0);
+    // Lines gather in one buffer that goes to the file in blocks: a tuple is a dozen lines.
+    constexpr qsizetype kBlock = 1 << 16;
     appendCp1252(m_tempBytes, s);
     m_tempBytes.append("\r\n", 2);
+    if (m_tempBytes.size() >= kBlock)
+        flushTemp();
+}
+
+void TDIFExport::flushTemp()
+{
+    if (m_tempBytes.isEmpty())
+        return;
     if (m_temp->write(m_tempBytes) != m_tempBytes.size())
         throw ExportError(m_temp->errorString());
+    m_tempBytes.resize(0);
 }
 
 void TDIFExport::WriteHeader(const QStringList &titles)
@@ -231,6 +241,7 @@ void TDIFExport::WriteHeader(const QStringList &titles)
     m_temp = std::make_unique<QFile>(TempFileName(QStringLiteral("z93")));
     if (!m_temp->open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw ExportError(m_temp->errorString());
+    m_tempBytes.resize(0);
     const QString dq = QStringLiteral("\"\"");
     tempLine(QStringLiteral("TABLE"));
     tempLine(QStringLiteral("0,1"));
@@ -290,6 +301,7 @@ void TDIFExport::WriteFooter()
     TCustomTextExport::WriteFooter();
     tempLine(QStringLiteral("-1,0"));
     tempLine(QStringLiteral("EOD"));
+    flushTemp();
     if (!m_temp->flush())
         throw ExportError(m_temp->errorString());
     m_temp->close();

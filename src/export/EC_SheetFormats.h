@@ -24,6 +24,8 @@ protected:
 private:
     void tempLine(QStringView s);
     void tempLine(const QString &s) { tempLine(QStringView(s)); }
+    /// Writes the gathered lines to the temporary file; throws ExportError when it cannot.
+    void flushTemp();
     void writeTuple(const ExportRow &values);
     std::unique_ptr<QFile> m_temp;
     QByteArray m_tempBytes; ///< kept from line to line
