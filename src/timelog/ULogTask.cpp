@@ -16,7 +16,6 @@
 #include <QStyle>
 #include <QTextBlock>
 #include <QToolButton>
-#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace kv {
@@ -40,22 +39,10 @@ TfLogTask::TfLogTask(StoreTable *inout, QWidget *parent) : QDialog(parent), m_in
     setFixedSize(kWidth, kHeight);
     setProperty("helpContext", kHelpContext);
 
-    meTask = new QPlainTextEdit(this);
-    meTask->setObjectName(QStringLiteral("meTask"));
-    meTask->setAccessibleName(tr("Time Log Task"));
-    meTask->setFixedSize(kMemoWidth, kMemoHeight);
-    meTask->setFrameShape(QFrame::Box);
-    meTask->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    QPalette tip = meTask->palette();
-    tip.setColor(QPalette::Base, QToolTip::palette().color(QPalette::ToolTipBase));
-    tip.setColor(QPalette::Text, QToolTip::palette().color(QPalette::ToolTipText));
-    meTask->setPalette(tip);
+    meTask = look::taskMemo(this, tr("Time Log Task"), QSize(kMemoWidth, kMemoHeight));
     connect(meTask, &QPlainTextEdit::textChanged, this, &TfLogTask::limitLength);
 
-    lCaption = new QLabel(tr("Time Log Task"), this);
-    QFont small = lCaption->font();
-    small.setPointSizeF(small.pointSizeF() * 0.8);
-    lCaption->setFont(small);
+    lCaption = look::taskCaption(this, tr("Time Log Task"));
 
     tbbPost = look::toolButton(this, "tbbPost", tr("Accept"), ToolIcon::Accept);
     tbbCancel = look::toolButton(this, "tbbCancel", tr("Reject"), ToolIcon::Reject);
@@ -64,9 +51,7 @@ TfLogTask::TfLogTask(StoreTable *inout, QWidget *parent) : QDialog(parent), m_in
     connect(tbbCancel, &QToolButton::clicked, this, &TfLogTask::tbbCancelClick);
     connect(bExit, &QToolButton::clicked, this, &TfLogTask::bExitClick);
 
-    StatusBar1 = new QLabel(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusBar1 = look::taskStatusLine(this);
 
     look::layOutTaskWindow(this, meTask, lCaption, tbbPost, tbbCancel, bExit, StatusBar1);
 
@@ -80,10 +65,7 @@ TfLogTask::TfLogTask(StoreTable *inout, QWidget *parent) : QDialog(parent), m_in
 
 QString TfLogTask::stateWord(StoreTable::State state)
 {
-    // The task window says "View" where the record windows say "Browse".
-    if (state == StoreTable::State::Browse)
-        return tr("View");
-    return TableStateLabel::stateText(state);
+    return TableStateLabel::taskStateText(state);
 }
 
 void TfLogTask::showState()

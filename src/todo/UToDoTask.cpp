@@ -14,7 +14,6 @@
 #include <QStyle>
 #include <QTextBlock>
 #include <QToolButton>
-#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace kv {
@@ -65,23 +64,10 @@ TfToDoTask::TfToDoTask(StoreTable *todo, QWidget *parent) : QDialog(parent), m_t
     setFixedSize(kWidth, kHeight);
     setProperty("helpContext", kHelpContext);
 
-    meTask = new QPlainTextEdit(this);
-    meTask->setObjectName(QStringLiteral("meTask"));
-    meTask->setAccessibleName(tr("ToDo Task"));
-    meTask->setFixedSize(kMemoWidth, kMemoHeight);
-    meTask->setFrameShape(QFrame::Box);
-    meTask->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    QPalette tip = meTask->palette();
-    tip.setColor(QPalette::Base, QToolTip::palette().color(QPalette::ToolTipBase));
-    tip.setColor(QPalette::Text, QToolTip::palette().color(QPalette::ToolTipText));
-    meTask->setPalette(tip);
+    meTask = look::taskMemo(this, tr("ToDo Task"), QSize(kMemoWidth, kMemoHeight));
     limitMemoLength(meTask, kMaxTaskLength);
 
-    lCaption = new QLabel(tr("ToDo Task"), this);
-    lCaption->setObjectName(QStringLiteral("lCaption"));
-    QFont small = lCaption->font();
-    small.setPointSizeF(small.pointSizeF() * 0.8);
-    lCaption->setFont(small);
+    lCaption = look::taskCaption(this, tr("ToDo Task"));
 
     tbbPost = look::toolButton(this, "tbbPost", tr("Accept"), ToolIcon::Accept);
     tbbCancel = look::toolButton(this, "tbbCancel", tr("Reject"), ToolIcon::Reject);
@@ -90,9 +76,7 @@ TfToDoTask::TfToDoTask(StoreTable *todo, QWidget *parent) : QDialog(parent), m_t
     connect(tbbCancel, &QToolButton::clicked, this, &TfToDoTask::tbbCancelClick);
     connect(tbbClose, &QToolButton::clicked, this, &TfToDoTask::tbbCloseClick);
 
-    StatusBar1 = new QLabel(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusBar1 = look::taskStatusLine(this);
 
     look::layOutTaskWindow(this, meTask, lCaption, tbbPost, tbbCancel, tbbClose, StatusBar1);
 
@@ -106,9 +90,7 @@ TfToDoTask::TfToDoTask(StoreTable *todo, QWidget *parent) : QDialog(parent), m_t
 
 QString TfToDoTask::stateWord(StoreTable::State state)
 {
-    if (state == StoreTable::State::Browse)
-        return tr("View");
-    return TableStateLabel::stateText(state);
+    return TableStateLabel::taskStateText(state);
 }
 
 void TfToDoTask::showState()

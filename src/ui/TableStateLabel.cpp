@@ -21,6 +21,13 @@ void TableStateLabel::setTable(StoreTable *table)
     updateText();
 }
 
+QString TableStateLabel::taskStateText(StoreTable::State state)
+{
+    if (state == StoreTable::State::Browse)
+        return tr("View");
+    return stateText(state);
+}
+
 QString TableStateLabel::stateText(StoreTable::State state)
 {
     switch (state) {

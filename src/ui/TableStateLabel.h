@@ -17,6 +17,8 @@ public:
     void setTable(StoreTable *table);
     /// The name shown for a state.
     static QString stateText(StoreTable::State state);
+    /// The name a task window shows: "View" where the record windows say "Browse".
+    static QString taskStateText(StoreTable::State state);
 
 private:
     void updateText();

@@ -4,7 +4,10 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -59,6 +62,39 @@ QList<QWidget *> unnamedControls(QWidget *window)
             unnamed.append(w);
     }
     return unnamed;
+}
+
+QPlainTextEdit *taskMemo(QWidget *window, const QString &accessibleName, const QSize &size)
+{
+    auto *memo = new QPlainTextEdit(window);
+    memo->setObjectName(QStringLiteral("meTask"));
+    memo->setAccessibleName(accessibleName);
+    memo->setFixedSize(size);
+    memo->setFrameShape(QFrame::Box);
+    memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    QPalette tip = memo->palette();
+    tip.setColor(QPalette::Base, QToolTip::palette().color(QPalette::ToolTipBase));
+    tip.setColor(QPalette::Text, QToolTip::palette().color(QPalette::ToolTipText));
+    memo->setPalette(tip);
+    return memo;
+}
+
+QLabel *taskCaption(QWidget *window, const QString &text)
+{
+    auto *caption = new QLabel(text, window);
+    caption->setObjectName(QStringLiteral("lCaption"));
+    QFont small = caption->font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    caption->setFont(small);
+    return caption;
+}
+
+QLabel *taskStatusLine(QWidget *window)
+{
+    auto *status = new QLabel(window);
+    status->setObjectName(QStringLiteral("StatusBar1"));
+    status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    return status;
 }
 
 void layOutTaskWindow(QWidget *window, QWidget *memo, QWidget *caption, QToolButton *accept,

@@ -15,6 +15,9 @@
 #include <Qt>
 
 class QBoxLayout;
+class QLabel;
+class QPlainTextEdit;
+class QSize;
 class QToolButton;
 class QWidget;
 
@@ -28,6 +31,14 @@ void setHint(QWidget *control, const QString &hint);
 /// take the focus, so a cell editor of a grid keeps its text while a button acts on the record.
 QToolButton *toolButton(QWidget *parent, const char *name, const QString &hint, ToolIcon icon,
                         const QString &caption = QString());
+
+/// The memo of a task window (the time log's and the to-do list's), named "meTask": `size`, boxed,
+/// wrapped at its width, in the colours of a tooltip, read as `accessibleName`.
+QPlainTextEdit *taskMemo(QWidget *window, const QString &accessibleName, const QSize &size);
+/// The caption under a task window's memo, "lCaption", in a font a fifth smaller.
+QLabel *taskCaption(QWidget *window, const QString &text);
+/// The sunken status line of a task window, "StatusBar1".
+QLabel *taskStatusLine(QWidget *window);
 
 /// The layout of the task windows (the time log's and the to-do list's): the memo, its caption
 /// under it, a tool row with Accept and Reject at the left and Exit at the right, and the
