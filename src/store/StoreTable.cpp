@@ -15,7 +15,8 @@
 //
 // A walk through the whole view (export, reports, cascades, Delete All, the benchmarks' loops)
 // runs with bound controls off. Its forward moves read through one statement without a LIMIT
-// (`stream`), decoded straight into the record buffer: no seek, no batch, no Row per record.
+// (`stream`): no seek, no batch, no Row per record, and a field's value is decoded from the
+// statement only when something reads it (`pending`).
 // Whole-view counts and sums that need the predicate read through one statement too (walk()
 // with kToEnd).
 //
@@ -45,6 +46,12 @@
 //     write. A write on the file, through any table, ends every stream first
 //     (StoreConnection::OpenRead), so no read spans a write and the write lock is never
 //     asked for from a stale snapshot.
+//   * While `pendingAny`, the stream's statement stands on the record in the buffer; stored
+//     fields flagged in `pending` (and the keys, while `keysPending`) are read from it on
+//     first access. settle() reads the rest before the statement moves on or ends with the
+//     record still current, and before the buffer or the keys are taken whole; loading any
+//     other record drops the flags. A walk that ends (or fails) reads the record it came
+//     from again by row id rather than keeping a copy at every step.
 //   * `stream` is open only while bound controls are off and the cursor stands on the record
 //     it last produced (`anchor`) under the same change stamp. Any other move, invalidate()
 //     (every change of the view and every edit operation), close, and enableControls()
@@ -242,7 +249,11 @@ struct StoreTable::Impl
     struct Stream final : StoreConnection::OpenRead
     {
         explicit Stream(Impl &owner) : d(owner) {}
-        void endRead() override { d.stream.reset(); }
+        void endRead() override
+        {
+            d.settle();
+            d.stream.reset();
+        }
         Impl &d;
         std::unique_ptr<SqlQuery> query;
         qint64 anchor = 0; ///< row id of the record the stream last made current
@@ -250,6 +261,19 @@ struct StoreTable::Impl
     };
     std::unique_ptr<Stream> stream;
     std::vector<int> calculatedFields;
+
+    /// A walk's record is decoded as it is read: after a stream step only the row id is taken,
+    /// and the stored fields and `current.keys` still stand in the stream's statement. While
+    /// `pendingAny`, a field whose `pending` flag is set is read from the statement on first
+    /// access (StoreTable::fieldData) and `keysPending` says the keys are still to be built.
+    /// settle() reads whatever is left, before the statement moves on or ends while the record
+    /// stays (endStream, a write on the file) and before anything takes the whole buffer or
+    /// the keys (snapshot, the view key, edit operations); every load of another record into
+    /// the buffer drops the flags.
+    std::vector<unsigned char> pending; ///< by field index
+    std::vector<int> storedSlot;        ///< by field index: position in a Row, or -1
+    bool pendingAny = false;
+    bool keysPending = false;
 
     std::deque<Row> ahead;
     int aheadDirection = 0;
@@ -411,21 +435,8 @@ struct StoreTable::Impl
 
     void selectIndex(const StoreConnection::Index *i)
     {
+        endStream(); // its statement reads the columns of the index being left
         index = i;
-        QStringList list{QStringLiteral("rowid")};
-        QStringList ascending, descending;
-        for (const QString &k : i->keys) {
-            list << quoteIdentifier(k);
-            ascending << quoteIdentifier(k);
-            descending << quoteIdentifier(k) + QStringLiteral(" DESC");
-        }
-        ascending << QStringLiteral("rowid");
-        descending << QStringLiteral("rowid DESC");
-        storedTypes.clear();
-        for (int f : storedFields) {
-            list << quoteIdentifier(q.m_fields[size_t(f)]->fieldName());
-            storedTypes.push_back(q.m_fields[size_t(f)]->dataType());
-        }
         keySlots.clear();
         for (const QString &k : i->keys) {
             int slot = -1;
@@ -434,6 +445,27 @@ struct StoreTable::Impl
                     slot = int(s);
             keySlots.push_back(slot);
         }
+        // A key column that is also a field is read from the field's column; its own column
+        // is selected as NULL, so that SQLite need not extract it twice.
+        QStringList list{QStringLiteral("rowid")};
+        QStringList ascending, descending;
+        for (qsizetype k = 0; k < i->keys.size(); ++k) {
+            const QString column = quoteIdentifier(i->keys[k]);
+            list << (keySlots[size_t(k)] >= 0 ? QStringLiteral("NULL") : column);
+            ascending << column;
+            descending << column + QStringLiteral(" DESC");
+        }
+        ascending << QStringLiteral("rowid");
+        descending << QStringLiteral("rowid DESC");
+        storedTypes.clear();
+        for (int f : storedFields) {
+            list << quoteIdentifier(q.m_fields[size_t(f)]->fieldName());
+            storedTypes.push_back(q.m_fields[size_t(f)]->dataType());
+        }
+        storedSlot.assign(q.m_fields.size(), -1);
+        for (size_t s = 0; s < storedFields.size(); ++s)
+            storedSlot[size_t(storedFields[s])] = int(s);
+        pending.assign(q.m_fields.size(), 0);
         selectList = list.join(QStringLiteral(", "));
         orderAscending = ascending.join(QStringLiteral(", "));
         orderDescending = descending.join(QStringLiteral(", "));
@@ -700,6 +732,7 @@ struct StoreTable::Impl
 
     void load(const Row &r)
     {
+        dropPending();
         for (size_t i = 0; i < storedFields.size(); ++i) {
             const Field &f = *q.m_fields[size_t(storedFields[i])];
             values[size_t(f.index())] = r.values[i];
@@ -715,6 +748,7 @@ struct StoreTable::Impl
     /// not read again).
     void load(Row &r)
     {
+        dropPending();
         for (size_t i = 0; i < storedFields.size(); ++i)
             values[size_t(q.m_fields[size_t(storedFields[i])]->index())] = std::move(r.values[i]);
         clearCalculated();
@@ -726,9 +760,14 @@ struct StoreTable::Impl
 
     bool accepts() const { return !q.m_filtered || !q.m_filter || q.m_filter(q); }
 
-    Snapshot snapshot() const { return Snapshot{hasCurrent, current, values}; }
+    Snapshot snapshot()
+    {
+        settle();
+        return Snapshot{hasCurrent, current, values};
+    }
     void restore(Snapshot &&s)
     {
+        dropPending();
         hasCurrent = s.hasCurrent;
         current = std::move(s.current);
         values = std::move(s.values);
@@ -736,6 +775,7 @@ struct StoreTable::Impl
 
     void setEmpty()
     {
+        dropPending();
         hasCurrent = false;
         current = Position();
         values.assign(q.m_fields.size(), QVariant());
@@ -758,30 +798,65 @@ struct StoreTable::Impl
     {
         if (!stream)
             return;
+        settle();
         if (conn)
             conn->removeOpenRead(stream.get());
         stream.reset();
     }
 
-    /// Loads the row `query` stands on into the record buffer, as load(const Row &) does but
-    /// without a Row in between: the walk's step costs the decoding of its values only.
-    void loadFrom(const SqlQuery &query)
+    /// Makes the row the walk stream stands on the record in the buffer. Its values are read
+    /// from the statement when asked for (see `pending`), so a walk pays for the fields it
+    /// reads only.
+    void loadFromStream()
     {
-        const int keyCount = int(keySlots.size());
-        int column = 1 + keyCount;
-        for (size_t i = 0; i < storedFields.size(); ++i)
-            values[size_t(storedFields[i])] = columnValue(query, column++, storedTypes[i]);
+        for (int f : storedFields)
+            pending[size_t(f)] = 1;
+        pendingAny = true;
+        keysPending = true;
         clearCalculated();
-        current.rowId = query.int64(0);
-        if (current.keys.size() != keyCount)
-            current.keys = QVariantList(keyCount);
-        for (int k = 0; k < keyCount; ++k) {
-            const int slot = keySlots[size_t(k)];
-            current.keys[k] =
-                slot >= 0 ? values[size_t(storedFields[size_t(slot)])] : query.raw(1 + k);
-        }
+        current.rowId = stream->query->int64(0);
         hasCurrent = true;
         runCalcFields();
+    }
+
+    /// Reads stored field `f` of the walk's record from the stream's statement.
+    void decodePending(int f)
+    {
+        const int slot = storedSlot[size_t(f)];
+        values[size_t(f)] =
+            columnValue(*stream->query, 1 + int(keySlots.size()) + slot, storedTypes[size_t(slot)]);
+        pending[size_t(f)] = 0;
+    }
+
+    /// Reads what is left of the walk's record from the statement (see `pending`).
+    void settle()
+    {
+        if (!pendingAny)
+            return;
+        for (int f : storedFields)
+            if (pending[size_t(f)])
+                decodePending(f);
+        if (keysPending) {
+            const int keyCount = int(keySlots.size());
+            if (current.keys.size() != keyCount)
+                current.keys = QVariantList(keyCount);
+            for (int k = 0; k < keyCount; ++k) {
+                const int slot = keySlots[size_t(k)];
+                current.keys[k] = slot >= 0 ? values[size_t(storedFields[size_t(slot)])]
+                                            : stream->query->raw(1 + k);
+            }
+        }
+        dropPending();
+    }
+
+    /// Forgets the walk's undecoded values: the buffer is about to take another record.
+    void dropPending()
+    {
+        if (!pendingAny)
+            return;
+        std::fill(pending.begin(), pending.end(), 0);
+        pendingAny = false;
+        keysPending = false;
     }
 
     /// Whether a forward move from the current record continues the open walk stream.
@@ -809,40 +884,58 @@ struct StoreTable::Impl
 
     /// The next visible record of the walk stream. False (buffer unchanged, stream ended)
     /// when the view has no more. Should reading or OnCalcFields throw, the stream ends and
-    /// the buffer holds the record the move started from.
+    /// the buffer holds the record the move started from. The record the walk came from is
+    /// not kept aside at each step: when the walk ends or fails it is read again by row id.
     bool streamStep()
     {
         const bool rejects = q.m_filtered && q.m_filter;
-        std::optional<Snapshot> saved;
-        if (rejects || !hasCurrent)
-            saved = snapshot();
+        const bool hadCurrent = hasCurrent;
         const qint64 cameFrom = hasCurrent ? current.rowId : 0;
         try {
             for (;;) {
                 if (!stream->query->next(StoreError::kOpenFailed)) {
-                    endStream();
-                    if (saved)
-                        restore(std::move(*saved));
+                    abandonStream();
+                    returnTo(hadCurrent, cameFrom);
                     return false;
                 }
-                loadFrom(*stream->query);
+                loadFromStream();
                 if (!rejects || accepts()) {
                     stream->anchor = current.rowId;
                     return true;
                 }
             }
         } catch (...) {
-            endStream();
-            if (saved) {
-                restore(std::move(*saved));
-            } else if (std::optional<Row> old = fetchRow(cameFrom)) {
-                try {
-                    load(*old);
-                } catch (...) {
-                }
+            abandonStream();
+            try {
+                returnTo(hadCurrent, cameFrom);
+            } catch (...) {
+                // The error that ended the walk is the one to report.
             }
             throw;
         }
+    }
+
+    /// Ends the walk stream without reading the rest of its record: the statement no longer
+    /// stands on it (end of rows, an error).
+    void abandonStream()
+    {
+        dropPending();
+        endStream();
+    }
+
+    /// Puts back the record a failed or finished stream step started from: the record with row
+    /// id `rowId`, or no record when there was none (or it is gone from the file).
+    void returnTo(bool hadCurrent, qint64 rowId)
+    {
+        if (hadCurrent) {
+            if (std::optional<Row> old = fetchRow(rowId)) {
+                load(*old);
+                return;
+            }
+        }
+        hasCurrent = false;
+        current = Position();
+        values.assign(q.m_fields.size(), QVariant());
     }
 
     // ---- moving ----
@@ -946,6 +1039,7 @@ struct StoreTable::Impl
     /// Re-reads the current record; when it is gone or the filter now rejects it, moves on.
     void reloadCurrent()
     {
+        settle();
         invalidate();
         if (!hasCurrent) {
             if (scan(+1, From::Edge)) {
@@ -1396,6 +1490,7 @@ void StoreTable::insert()
 {
     d->checkActiveWritable();
     d->endPendingEdit();
+    d->settle(); // the keys of the record the insert started from, for cancel()
     m_state = State::Insert;
     m_modified = false;
     d->values.assign(m_fields.size(), QVariant());
@@ -1427,6 +1522,7 @@ void StoreTable::edit()
         insert();
         return;
     }
+    d->settle();
     const Position old = d->current;
     d->lockRecord(old.rowId);
     d->lockedRow = old.rowId;
@@ -1524,6 +1620,7 @@ void StoreTable::deleteRecord()
         throw StoreError(QStringLiteral("Cannot perform this operation on an empty dataset"),
                          StoreError::kEmptyDataset);
     const bool wasEditing = m_state == State::Edit;
+    d->settle();
     const Position old = d->current;
     if (!wasEditing) {
         d->lockRecord(old.rowId);
@@ -1825,6 +1922,7 @@ StoreTable::ViewKey StoreTable::currentViewKey() const
 {
     if (m_state == State::Inactive || m_state == State::Insert || !d->hasCurrent)
         return ViewKey();
+    d->settle();
     return ViewKey{d->current.rowId, d->current.keys};
 }
 
@@ -1939,6 +2037,8 @@ const QVariant &StoreTable::fieldData(int index) const
     static const QVariant null;
     if (index < 0 || size_t(index) >= d->values.size())
         return null;
+    if (d->pendingAny && d->pending[size_t(index)])
+        d->decodePending(index);
     return d->values[size_t(index)];
 }
 

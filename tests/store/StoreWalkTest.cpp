@@ -185,6 +185,64 @@ TEST_F(StoreWalkTest, ARecordThatFailsToLoadLeavesTheOneBeforeAndTheWalkCanGoOn)
     EXPECT_EQ(rest, 20);
 }
 
+TEST_F(StoreWalkTest, AWalkThatReadsOneFieldStillLeavesWholeRecordsBehind)
+{
+    // A walk decodes only the fields it reads; whatever happens to the record afterwards
+    // (the walk ends, another object writes, an edit, an index change) must see all of it.
+    addMany(300);
+    m_t->setIndexName(QStringLiteral("Tinout02"));
+    m_t->setFilter(
+        [](const StoreTable &t) { return t.fieldByName(QStringLiteral("Hours")).asFloat() < 3.5; });
+    m_t->setFiltered(true);
+    const QStringList all = visit(false);
+    ASSERT_GT(all.size(), 3);
+
+    // To the end, reading Hours only: the buffer then holds the last visible record, whole,
+    // and a move back from it follows the index.
+    m_t->disableControls();
+    double sum = 0;
+    for (m_t->first(); !m_t->eof(); m_t->next())
+        sum += f("Hours").asFloat();
+    EXPECT_GT(sum, 0);
+    const auto line = [&] {
+        return QStringLiteral("%1 %2 %3 %4 %5 %6")
+            .arg(m_t->currentRowId())
+            .arg(f("WDate").asInteger())
+            .arg(f("CustName").asString(), f("JobDes").asString())
+            .arg(f("Hours").asFloat())
+            .arg(f("IsNote").asInteger());
+    };
+    EXPECT_EQ(line(), all.last());
+    m_t->prior();
+    EXPECT_EQ(line(), all.at(all.size() - 2));
+
+    // Half way, nothing read: a write through another object ends the walk's read, and the
+    // record stays whole.
+    auto other = makeTimeLog(folder(), QStringLiteral("Other"));
+    other->open();
+    m_t->first();
+    m_t->next();
+    addTime(*other, 50000, QStringLiteral("Late"), QStringLiteral("Job"), 9, 10);
+    EXPECT_EQ(line(), all.at(1));
+
+    // An edit of a record the walk reached without reading it changes only what it sets.
+    m_t->next();
+    const QString third = all.at(2);
+    m_t->edit();
+    f("Hours").setAsFloat(0.5);
+    m_t->post();
+    EXPECT_EQ(line().section(u' ', 0, 3), third.section(u' ', 0, 3));
+    EXPECT_DOUBLE_EQ(f("Hours").asFloat(), 0.5);
+
+    // A change of index under a walk keeps the record.
+    m_t->next();
+    const qint64 fourth = m_t->currentRowId();
+    m_t->setIndexName(QStringLiteral("Tinout01"));
+    EXPECT_EQ(m_t->currentRowId(), fourth);
+    EXPECT_EQ(line(), all.at(3));
+    m_t->enableControls();
+}
+
 TEST_F(StoreWalkTest, DeletingTheWholeViewInOneBatchWalksItOnce)
 {
     addMany(700);
