@@ -50,9 +50,10 @@ double alignedX(const QRectF &box, double textWidth, Qt::Alignment alignment)
 }
 
 /// Lines of @p text wrapped at word boundaries to @p width (inside a word too when the word
-/// alone is wider). Line breaks in the text are kept.
-QStringList wrapLines(const QString &text, const QFont &font, const QFontMetricsF &metrics,
-                      double width)
+/// alone is wider). Line breaks in the text are kept. A paragraph that fits is measured
+/// through @p widthOf, whose cache then answers for the line it becomes.
+template <typename WidthOf>
+QStringList wrapLines(const QString &text, const QFont &font, const WidthOf &widthOf, double width)
 {
     QStringList lines;
     QString normalized = text;
@@ -60,7 +61,7 @@ QStringList wrapLines(const QString &text, const QFont &font, const QFontMetrics
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     for (const QString &paragraph : normalized.split(u'\n')) {
-        if (metrics.horizontalAdvance(paragraph) <= width) {
+        if (widthOf(paragraph) <= width) {
             lines.append(paragraph);
             continue;
         }
@@ -180,7 +181,8 @@ void ReportRenderer::layoutText(const CompiledItem &ci, const QString &text, boo
                           static_cast<const ReportLabel *>(ci.item)->autoSize();
     QStringList lines;
     if (wrap)
-        lines = wrapLines(text, ci.font, fm, ci.box.width());
+        lines = wrapLines(
+            text, ci.font, [&ci](const QString &t) { return ci.widthOf(t); }, ci.box.width());
     else if (autoSize || ci.widthOf(text) <= ci.box.width())
         lines.append(text);
     else
@@ -193,7 +195,10 @@ void ReportRenderer::layoutText(const CompiledItem &ci, const QString &text, boo
         f.text = line;
         f.font = &ci.font;
         f.ascent = fm.ascent();
-        const double width = ci.widthOf(line);
+        // A line's width places it only when it is centred or right-aligned.
+        const double width = ci.item->alignment() & (Qt::AlignRight | Qt::AlignHCenter)
+                                 ? ci.widthOf(line)
+                                 : ci.box.width();
         f.rect = QRectF(alignedX(ci.box, width, ci.item->alignment()), top, width, lineHeight);
         laid.fragments.push_back(std::move(f));
         top += lineHeight;
