@@ -159,25 +159,29 @@ void TExportDataSet::FillColumnNames(QStringList &names)
     setColumns(names, kinds);
 }
 
+void ExportField::fillValue(ExportValue &v, bool display, bool boolean, bool dateTime) const
+{
+    v.text = asString();
+    v.hasInfo = true;
+    v.info.HasDisplayText = display;
+    if (display)
+        v.info.DisplayText = displayText();
+    if (boolean)
+        v.info.BoolState = isNull() ? 0 : (value().toBool() ? 2 : 1);
+    if (dateTime && !isNull()) {
+        bool ok = false;
+        v.serial = value().toDouble(&ok);
+        v.hasSerial = ok;
+    }
+}
+
 void TExportDataSet::FillRow(ExportRow &row)
 {
-    for (size_t k = 0; k < m_rowFields.size(); ++k) {
-        const ExportField *f = m_rowFields[k];
-        ExportValue v;
-        v.text = f->asString();
-        v.hasInfo = true;
-        v.info.HasDisplayText = m_rowHasDisplay[k];
-        if (v.info.HasDisplayText)
-            v.info.DisplayText = f->displayText();
-        if (m_rowIsBoolean[k])
-            v.info.BoolState = f->isNull() ? 0 : (f->value().toBool() ? 2 : 1);
-        if (m_rowIsDateTime[k] && !f->isNull()) {
-            bool ok = false;
-            v.serial = f->value().toDouble(&ok);
-            v.hasSerial = ok;
-        }
-        row.push_back(std::move(v));
-    }
+    const size_t base = row.size();
+    row.resize(base + m_rowFields.size());
+    for (size_t k = 0; k < m_rowFields.size(); ++k)
+        m_rowFields[k]->fillValue(row[base + k], m_rowHasDisplay[k], m_rowIsBoolean[k],
+                                  m_rowIsDateTime[k]);
 }
 
 } // namespace kv

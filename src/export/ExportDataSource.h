@@ -8,6 +8,8 @@
 
 namespace kv {
 
+struct ExportValue;
+
 /// Kinds of field a data set may hold. Binary, graphic, OLE, cursor, structured, array,
 /// reference and nested data-set fields are never exported.
 enum class ExportFieldType {
@@ -69,6 +71,11 @@ public:
     /// The typed value; date, time and date-time fields give the system's date-time value (days
     /// since 30 December 1899) as a double. A null field gives an invalid QVariant.
     virtual QVariant value() const = 0;
+
+    /// Fills @p v with the current record's value as the writers take it: the plain text, and
+    /// where asked for the display text, the Boolean state and the date-time value. The default
+    /// reads them through the functions above; a data set may answer in one go.
+    virtual void fillValue(ExportValue &v, bool display, bool boolean, bool dateTime) const;
 };
 
 /// A cursor over the records to export. It is a QObject so that the component learns of its

@@ -1,6 +1,7 @@
 // The export component's view of a table component.
 #include "StoreExportDataSet.h"
 
+#include "EC_Types.h"
 #include "StoreTable.h"
 
 #include <cstring>
@@ -70,6 +71,29 @@ public:
         return m_cached && !m_field.isNull() ? texts().display : m_field.displayText();
     }
     QVariant value() const override { return m_field.value(); }
+
+    /// One look at the record buffer and, for dates, times and numbers, one look-up of the
+    /// value's texts, where the separate questions would ask for each again.
+    void fillValue(ExportValue &v, bool display, bool boolean, bool dateTime) const override
+    {
+        if (!m_cached || m_field.isNull()) {
+            ExportField::fillValue(v, display, boolean, dateTime);
+            return;
+        }
+        const Slot &s = texts();
+        v.text = s.plain;
+        v.hasInfo = true;
+        v.info.HasDisplayText = display;
+        if (display)
+            v.info.DisplayText = s.display;
+        if (boolean)
+            v.info.BoolState = s.value != 0 ? 2 : 1;
+        if (dateTime) {
+            // A date's or a time's value is the number the texts are kept under.
+            v.serial = s.value;
+            v.hasSerial = true;
+        }
+    }
 
     void forgetTexts()
     {

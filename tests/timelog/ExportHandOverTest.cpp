@@ -2,7 +2,9 @@
 // the hand-over putting the grid's note column and controls back however the export ends.
 #include "ReportExportFixture.h"
 
+#include "EC_Types.h"
 #include "FormatSettings.h"
+#include "StoreExportDataSet.h"
 #include "TimeLogExport.h"
 
 #include <QFile>
@@ -135,6 +137,42 @@ TEST_F(TimeLogExportTest, FilteredViewExportsOnlyItsRecordsInTheCurrentOrder)
     expectRestored(row);
     EXPECT_TRUE(dm->TBInout->isFiltered());
     EXPECT_EQ(dm->TBInout->indexName(), QStringLiteral("Tinout03"));
+}
+
+TEST_F(TimeLogExportTest, EachFieldFillsItsValueAsItsSeparateAnswersGiveIt)
+{
+    // The data source answers the writers in one go per field; what it hands over must be what
+    // the field's separate answers (text, display text, state, date-time value) would give,
+    // for repeated values (kept texts) as for new ones, and for empty fields.
+    postLog();
+    post({day(2026, 3, 4), at(10, 0), at(11, 0), QStringLiteral("Acme"), QStringLiteral("Support"),
+          QString(), false});
+    StoreExportDataSet source(*dm->TBInout);
+    source.getBookmark();
+    int compared = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (source.first(); !source.isEof(); source.next()) {
+            for (int i = 0; i < source.fieldCount(); ++i) {
+                const ExportField *f = source.field(i);
+                const ExportFieldType type = f->dataType();
+                const bool boolean = type == ExportFieldType::Boolean;
+                const bool dateTime =
+                    type == ExportFieldType::Date || type == ExportFieldType::Time;
+                ExportValue fast, separate;
+                f->fillValue(fast, true, boolean, dateTime);
+                f->ExportField::fillValue(separate, true, boolean, dateTime);
+                const std::string what = f->fieldName().toStdString();
+                EXPECT_EQ(fast.text, separate.text) << what;
+                EXPECT_EQ(fast.info.DisplayText, separate.info.DisplayText) << what;
+                EXPECT_EQ(fast.info.HasDisplayText, separate.info.HasDisplayText) << what;
+                EXPECT_EQ(fast.info.BoolState, separate.info.BoolState) << what;
+                EXPECT_EQ(fast.hasSerial, separate.hasSerial) << what;
+                EXPECT_DOUBLE_EQ(fast.serial, separate.serial) << what;
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GT(compared, 4 * 2 * 8);
 }
 
 TEST_F(TimeLogExportTest, AFileThatCannotBeCreatedFailsWithTheNoteColumnAndControlsBack)
