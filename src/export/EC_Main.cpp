@@ -266,6 +266,41 @@ void AppendStripped(QString &out, QStringView s, QChar doubled)
     out.append(QStringView(p + run, n - run));
 }
 
+void AppendStrippedUtf8(QByteArray &out, QStringView s, char doubled)
+{
+    const char16_t *p = s.utf16();
+    const qsizetype n = s.size();
+    // Room for every character once and a quote doubled now and then; grows if need be.
+    const qsizetype start = out.size();
+    out.resize(start + n + 8);
+    char *d = out.data() + start;
+    char *end = out.data() + out.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c >= 0x80) {
+            // The rest holds other letters: stripped as text, then converted as a whole, so
+            // that a surrogate pair split by a control character still joins up.
+            out.resize(d - out.data());
+            QString rest;
+            AppendStripped(rest, s.sliced(i), doubled ? QChar(char16_t(doubled)) : QChar());
+            out += rest.toUtf8();
+            return;
+        }
+        if (c < 32)
+            continue;
+        if (end - d < 2) {
+            const qsizetype used = d - out.data();
+            out.resize(out.size() + (n - i) + 8);
+            d = out.data() + used;
+            end = out.data() + out.size();
+        }
+        *d++ = static_cast<char>(c);
+        if (doubled && c == char16_t(doubled))
+            *d++ = doubled;
+    }
+    out.resize(d - out.data());
+}
+
 QString ExpandBreaks(const QString &s, const QString &tabText, const QString &breakText)
 {
     QString r;

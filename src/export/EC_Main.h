@@ -212,6 +212,9 @@ QString StripControlChars(const QString &s);
 /// with every `doubled` written twice (the quote of a quoted field): StripControlChars and
 /// InsertBefore in one pass and without a copy.
 void AppendStripped(QString &out, QStringView s, QChar doubled = QChar());
+/// AppendStripped straight into UTF-8 bytes: what AppendStripped and then a UTF-8 conversion
+/// give, in one pass over the ASCII text a time log is made of.
+void AppendStrippedUtf8(QByteArray &out, QStringView s, char doubled = 0);
 /// Every TAB replaced by `tabText`, every LF by `breakText`, every other character below 32
 /// dropped.
 QString ExpandBreaks(const QString &s, const QString &tabText, const QString &breakText);

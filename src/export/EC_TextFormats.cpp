@@ -91,40 +91,43 @@ QString TCustomExport::DetailedRecordBlock(const ExportRow &values) const
 
 void TCSVExport::BuildLine(const ExportRow &values)
 {
-    const QString &sep = locale().listSeparator;
-    m_line.resize(0);
+    if (m_separator.isEmpty())
+        m_separator = locale().listSeparator.toUtf8();
+    m_bytes.resize(0);
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
         if (i > 0)
-            m_line += sep;
+            m_bytes += m_separator;
         const ExportValue &v = values[static_cast<size_t>(i)];
         const int k = CellKind(i, v.text);
         if (k == ckNumber || k == ckCurrency) {
-            m_line += NumericText(v.text, v);
+            appendUtf8(m_bytes, NumericText(v.text, v));
         } else {
-            m_line += QLatin1Char('"');
-            AppendStripped(m_line, v.text, u'"');
-            m_line += QLatin1Char('"');
+            m_bytes += '"';
+            AppendStrippedUtf8(m_bytes, v.text, '"');
+            m_bytes += '"';
         }
     }
+    m_bytes.append("\r\n", 2);
 }
 
 void TCSVExport::WriteHeader(const QStringList &titles)
 {
     TCustomTextExport::WriteHeader(titles);
+    m_separator = locale().listSeparator.toUtf8();
     if (!has(ShowColHeaders))
         return;
     ExportRow row;
     for (const QString &t : titles)
         row.push_back(ExportValue{t, false, {}, false, 0});
     BuildLine(row);
-    writeLine(m_line);
+    writeBytes(m_bytes);
 }
 
 void TCSVExport::WriteRecord(const ExportRow &values, int recordNo)
 {
     TCustomTextExport::WriteRecord(values, recordNo);
     BuildLine(values);
-    writeLine(m_line);
+    writeBytes(m_bytes);
 }
 
 // ---- tab-delimited ----

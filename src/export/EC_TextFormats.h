@@ -16,9 +16,11 @@ protected:
     void WriteRecord(const ExportRow &values, int recordNo) override;
 
 private:
-    /// The line of `values` into m_line, which keeps its buffer from record to record.
+    /// The line of `values`, its end included, into m_bytes in UTF-8: built as bytes, as most
+    /// of it is ASCII, rather than as text converted afterwards.
     void BuildLine(const ExportRow &values);
-    QString m_line;
+    QByteArray m_bytes; ///< kept from record to record
+    QByteArray m_separator;
 };
 
 class TTabExport : public TCustomTextExport

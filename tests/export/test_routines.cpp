@@ -61,7 +61,23 @@ TEST(TextRoutines, OnePassAppendsMatchStripInsertAndUtf8)
         QByteArray bytes("head ");
         appendUtf8(bytes, t);
         EXPECT_EQ(bytes, QByteArray("head ") + t.toUtf8()) << qPrintable(t);
+        for (const char q : {'"', '\0'}) {
+            QString text = QStringLiteral("lead,");
+            AppendStripped(text, t, q ? QChar(u'"') : QChar());
+            QByteArray utf8("lead,");
+            AppendStrippedUtf8(utf8, t, q);
+            EXPECT_EQ(utf8, text.toUtf8()) << qPrintable(t);
+        }
     }
+    // A text of nothing but quotes doubles in length; a surrogate pair split by a control
+    // character joins up again.
+    QByteArray quotes;
+    AppendStrippedUtf8(quotes, QString(300, u'"'), '"');
+    EXPECT_EQ(quotes, QByteArray(600, '"'));
+    const QString split = QStringLiteral("a") + QChar(0xD83D) + QChar(0x01) + QChar(0xDE00);
+    QByteArray joined;
+    AppendStrippedUtf8(joined, split, '"');
+    EXPECT_EQ(joined, QStringLiteral("a\U0001F600").toUtf8());
 }
 
 TEST_F(Routines, CreatedLineShowsTheTimeOfDayAsEveryOtherTimeIsShown)
