@@ -266,15 +266,17 @@ void AppendStripped(QString &out, QStringView s, QChar doubled)
     out.append(QStringView(p + run, n - run));
 }
 
-void AppendStrippedUtf8(QByteArray &out, QStringView s, char doubled)
+void AppendStrippedUtf8(QByteArray &out, QStringView s, char doubled, bool enclose)
 {
     const char16_t *p = s.utf16();
     const qsizetype n = s.size();
-    // Room for every character once and a quote doubled now and then; grows if need be.
+    // Room for the worst ASCII case, every character a doubled quote, so the loop need not
+    // check; the buffer keeps its capacity from line to line.
     const qsizetype start = out.size();
-    out.resize(start + n + 8);
+    out.resize(start + 2 * n + 2);
     char *d = out.data() + start;
-    char *end = out.data() + out.size();
+    if (enclose)
+        *d++ = doubled;
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = p[i];
         if (c >= 0x80) {
@@ -284,20 +286,18 @@ void AppendStrippedUtf8(QByteArray &out, QStringView s, char doubled)
             QString rest;
             AppendStripped(rest, s.sliced(i), doubled ? QChar(char16_t(doubled)) : QChar());
             out += rest.toUtf8();
+            if (enclose)
+                out += doubled;
             return;
         }
         if (c < 32)
             continue;
-        if (end - d < 2) {
-            const qsizetype used = d - out.data();
-            out.resize(out.size() + (n - i) + 8);
-            d = out.data() + used;
-            end = out.data() + out.size();
-        }
         *d++ = static_cast<char>(c);
         if (doubled && c == char16_t(doubled))
             *d++ = doubled;
     }
+    if (enclose)
+        *d++ = doubled;
     out.resize(d - out.data());
 }
 

@@ -213,8 +213,9 @@ QString StripControlChars(const QString &s);
 /// InsertBefore in one pass and without a copy.
 void AppendStripped(QString &out, QStringView s, QChar doubled = QChar());
 /// AppendStripped straight into UTF-8 bytes: what AppendStripped and then a UTF-8 conversion
-/// give, in one pass over the ASCII text a time log is made of.
-void AppendStrippedUtf8(QByteArray &out, QStringView s, char doubled = 0);
+/// give, in one pass over the ASCII text a time log is made of. With `enclose`, the text is
+/// put between two `doubled` characters (a quoted field).
+void AppendStrippedUtf8(QByteArray &out, QStringView s, char doubled = 0, bool enclose = false);
 /// Every TAB replaced by `tabText`, every LF by `breakText`, every other character below 32
 /// dropped.
 QString ExpandBreaks(const QString &s, const QString &tabText, const QString &breakText);

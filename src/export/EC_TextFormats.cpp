@@ -102,9 +102,7 @@ void TCSVExport::BuildLine(const ExportRow &values)
         if (k == ckNumber || k == ckCurrency) {
             appendUtf8(m_bytes, NumericText(v.text, v));
         } else {
-            m_bytes += '"';
-            AppendStrippedUtf8(m_bytes, v.text, '"');
-            m_bytes += '"';
+            AppendStrippedUtf8(m_bytes, v.text, '"', true);
         }
     }
     m_bytes.append("\r\n", 2);

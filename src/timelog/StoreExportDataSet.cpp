@@ -49,7 +49,9 @@ class StoreExportField : public ExportField
 {
 public:
     explicit StoreExportField(Field &field)
-        : m_field(field), m_type(exportTypeOf(field.dataType())), m_cached(isFormatted(field))
+        : m_field(field), m_type(exportTypeOf(field.dataType())), m_cached(isFormatted(field)),
+          m_textIsDisplay(field.dataType() == FieldType::String ||
+                          field.dataType() == FieldType::Memo)
     {
         if (m_cached)
             m_slots.resize(kSlots);
@@ -76,6 +78,15 @@ public:
     /// value's texts, where the separate questions would ask for each again.
     void fillValue(ExportValue &v, bool display, bool boolean, bool dateTime) const override
     {
+        if (m_textIsDisplay && !boolean && !dateTime) {
+            // A text field shows its text as it is: one read serves both.
+            v.text = m_field.asString();
+            v.hasInfo = true;
+            v.info.HasDisplayText = display;
+            if (display)
+                v.info.DisplayText = v.text;
+            return;
+        }
         if (!m_cached || m_field.isNull()) {
             ExportField::fillValue(v, display, boolean, dateTime);
             return;
@@ -146,6 +157,7 @@ private:
     Field &m_field;
     ExportFieldType m_type;
     bool m_cached;
+    bool m_textIsDisplay; ///< the display text is the plain text (Field::displayText)
     mutable std::vector<Slot> m_slots;
 };
 

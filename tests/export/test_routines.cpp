@@ -68,6 +68,12 @@ TEST(TextRoutines, OnePassAppendsMatchStripInsertAndUtf8)
             AppendStrippedUtf8(utf8, t, q);
             EXPECT_EQ(utf8, text.toUtf8()) << qPrintable(t);
         }
+        QString quoted2 = QStringLiteral("\"");
+        AppendStripped(quoted2, t, u'"');
+        quoted2 += u'"';
+        QByteArray enclosed(",");
+        AppendStrippedUtf8(enclosed, t, '"', true);
+        EXPECT_EQ(enclosed, "," + quoted2.toUtf8()) << qPrintable(t);
     }
     // A text of nothing but quotes doubles in length; a surrogate pair split by a control
     // character joins up again.
