@@ -15,27 +15,35 @@ QString htmlEscape(const QString &s)
     const auto special = [](QChar c) { return c == u'&' || c == u'<' || c == u'>' || c == u'"'; };
     if (std::none_of(s.begin(), s.end(), special))
         return s;
+    // Otherwise the runs between the special characters go over whole.
     QString r;
-    r.reserve(s.size());
-    for (QChar c : s) {
-        switch (c.unicode()) {
+    r.reserve(s.size() + 16);
+    const QChar *p = s.constData();
+    const qsizetype n = s.size();
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        QStringView entity;
+        switch (p[i].unicode()) {
         case u'&':
-            r += QStringLiteral("&amp;");
+            entity = u"&amp;";
             break;
         case u'<':
-            r += QStringLiteral("&lt;");
+            entity = u"&lt;";
             break;
         case u'>':
-            r += QStringLiteral("&gt;");
+            entity = u"&gt;";
             break;
         case u'"':
-            r += QStringLiteral("&quot;");
+            entity = u"&quot;";
             break;
         default:
-            r += c;
-            break;
+            continue;
         }
+        r.append(p + run, i - run);
+        r.append(entity);
+        run = i + 1;
     }
+    r.append(p + run, n - run);
     return r;
 }
 

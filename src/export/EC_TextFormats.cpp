@@ -74,17 +74,24 @@ QString TCustomExport::DetailedHeaderBlock() const
     return r;
 }
 
-QString TCustomExport::DetailedRecordBlock(const ExportRow &values) const
+void TCustomExport::AppendDetailedRecordBlock(QString &out, const ExportRow &values)
 {
-    QString r;
+    if (m_labelsWidth != m_captionWidth || m_detailedLabels.size() != size_t(m_titles.size())) {
+        m_detailedLabels.clear();
+        for (const QString &t : m_titles)
+            m_detailedLabels.push_back(IsNotBlank(t) ? FitToWidth(t, m_captionWidth, false) + u": "
+                                                     : QString());
+        m_labelsWidth = m_captionWidth;
+    }
     const bool labels = has(ShowColHeaders);
     const int n = static_cast<int>(std::min<size_t>(values.size(), m_titles.size()));
     for (int i = 0; i < n; ++i) {
-        if (labels && IsNotBlank(m_titles[i]))
-            r += FitToWidth(m_titles[i], m_captionWidth, false) + QStringLiteral(": ");
-        r += StripControlChars(values[static_cast<size_t>(i)].text) + kCrLf;
+        if (labels)
+            out += m_detailedLabels[static_cast<size_t>(i)];
+        AppendStripped(out, values[static_cast<size_t>(i)].text);
+        out += kCrLf;
     }
-    return r + kCrLf;
+    out += kCrLf;
 }
 
 // ---- CSV ----
@@ -202,7 +209,9 @@ void TDetailedTextExport::WriteHeader(const QStringList &titles)
 void TDetailedTextExport::WriteRecord(const ExportRow &values, int recordNo)
 {
     TCustomTextExport::WriteRecord(values, recordNo);
-    writeText(DetailedRecordBlock(values));
+    m_block.resize(0);
+    AppendDetailedRecordBlock(m_block, values);
+    writeText(m_block);
 }
 
 void TDetailedTextExport::WriteFooter()
@@ -258,7 +267,7 @@ void TDetailedClipboardExport::WriteHeader(const QStringList &titles)
 void TDetailedClipboardExport::WriteRecord(const ExportRow &values, int recordNo)
 {
     TCustomExport::WriteRecord(values, recordNo);
-    m_clipText += DetailedRecordBlock(values);
+    AppendDetailedRecordBlock(m_clipText, values);
 }
 
 void TDetailedClipboardExport::WriteFooter()

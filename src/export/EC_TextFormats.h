@@ -56,6 +56,9 @@ protected:
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
     void WriteFooter() override;
+
+private:
+    QString m_block; ///< a record's lines, kept from record to record
 };
 
 /// Fixed-width text on the clipboard. The clipboard is filled when the writer finishes, also

@@ -105,8 +105,9 @@ protected:
     QString TextFooterBlock() const;
     /// Title, dashes, time stamp and header of the detailed layout, each part only when present.
     QString DetailedHeaderBlock() const;
-    /// The label lines of one record of the detailed layout, and the empty line after them.
-    QString DetailedRecordBlock(const ExportRow &values) const;
+    /// Appends the label lines of one record of the detailed layout, and the empty line after
+    /// them, to `out`.
+    void AppendDetailedRecordBlock(QString &out, const ExportRow &values);
     int m_headerLineLength = 0;
     int m_captionWidth = 0;
 
@@ -126,6 +127,10 @@ private:
     ExportLocale m_locale;
     int m_recordNo = 0;
     QStringList m_titles;
+    /// The detailed layout's "<caption>: " of each column (empty for a blank title), the same
+    /// for every record of a run; made for m_captionWidth `m_labelsWidth`.
+    std::vector<QString> m_detailedLabels;
+    int m_labelsWidth = -1;
     std::unique_ptr<ExportProgress> m_progress;
 };
 
