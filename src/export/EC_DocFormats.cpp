@@ -47,6 +47,25 @@ QString htmlEscape(const QString &s)
     return r;
 }
 
+/// Whether `text` may hold one of AutoLink's markers: every marker but '@' holds "://" or is
+/// "mailto:". A time of day has a ':' and no link; this tells so without a lower-case copy.
+bool mayHoldLink(QStringView text)
+{
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'@')
+            return true;
+        if (c != u':')
+            continue;
+        if (i + 2 < n && text[i + 1] == u'/' && text[i + 2] == u'/')
+            return true;
+        if (i >= 6 && text.sliced(i - 6, 6).compare(u"mailto", Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
 /// Where a link or an e-mail word ends: a blank (the no-break space included) or a control
 /// character.
 bool endsLink(QChar c)
@@ -72,8 +91,7 @@ QString THTMLExport::AutoLink(const QString &text)
                                        QStringLiteral("ftp://"),  QStringLiteral("news://"),
                                        QStringLiteral("nntp://"), QStringLiteral("mailto:"),
                                        QStringLiteral("@")};
-    // Every marker holds a ':' or an '@'; a text with neither has no link.
-    if (!text.contains(u':') && !text.contains(u'@'))
+    if (!mayHoldLink(text))
         return text;
     QString out;
     QString s = text;

@@ -357,6 +357,11 @@ TEST(HtmlAutoLink, LinksAddressesAndLeavesOtherText)
               QStringLiteral("a lone @ and a@nodot and @x.y"));
     EXPECT_EQ(THTMLExport::AutoLink(QStringLiteral("no links here")),
               QStringLiteral("no links here"));
+    // A colon alone (a time of day) is no marker; one after a scheme, in any case, still is.
+    EXPECT_EQ(THTMLExport::AutoLink(QStringLiteral("9:30 AM: call at 10:00")),
+              QStringLiteral("9:30 AM: call at 10:00"));
+    EXPECT_EQ(THTMLExport::AutoLink(QStringLiteral("FTP://files")),
+              QStringLiteral("<a href=\"FTP://files\">FTP://files</a>"));
 }
 
 TEST_F(FormatDetails, HtmlLinksStopBeforeTheMarkupForBreaksAndTabs)
