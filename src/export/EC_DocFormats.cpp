@@ -139,6 +139,12 @@ QString THTMLExport::HtmlText(const QString &s, bool link) const
 {
     const bool ignoreBreaks = component().HTML_Options().testFlag(htIgnoreLineBreaks);
     const bool autoLink = link && component().HTML_Options().testFlag(htAutoLink);
+    // Most texts hold nothing to escape and no control character: one look tells.
+    const bool plain = std::none_of(s.begin(), s.end(), [](QChar c) {
+        return c.unicode() < 32 || c == u'&' || c == u'<' || c == u'>' || c == u'"';
+    });
+    if (plain)
+        return autoLink ? AutoLink(s) : s;
     const QString escaped = htmlEscape(s);
     const bool controls =
         std::any_of(escaped.begin(), escaped.end(), [](QChar c) { return c.unicode() < 32; });
@@ -168,6 +174,9 @@ QString THTMLExport::HtmlText(const QString &s, bool link) const
 
 QString THTMLExport::NbspIfEmpty(const QString &s)
 {
+    // Nothing to trim (nearly every cell): the text itself, without a trimmed copy.
+    if (!s.isEmpty() && !s.front().isSpace() && !s.back().isSpace())
+        return s;
     const QString t = s.trimmed();
     return t.isEmpty() ? QStringLiteral("&nbsp;") : t;
 }
