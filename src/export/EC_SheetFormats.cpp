@@ -221,7 +221,7 @@ void TDIFExport::tempLine(QStringView s)
     // Lines gather in one buffer that goes to the file in blocks: a tuple is a dozen lines.
     constexpr qsizetype kBlock = 1 << 16;
     appendCp1252(m_tempBytes, s);
-    m_tempBytes.append("\r\n", 2);
+    appendBytes(m_tempBytes, "\r\n");
     if (m_tempBytes.size() >= kBlock)
         flushTemp();
 }
@@ -328,19 +328,19 @@ void TDIFExport::WriteFooter()
 
 namespace {
 /// Appends the decimal digits of `n` without a string of their own.
-void appendInteger(QString &out, qint64 n)
+void appendInteger(QByteArray &out, qint64 n)
 {
-    char16_t digits[24];
+    char digits[24];
     int i = 24;
     const bool negative = n < 0;
     quint64 u = negative ? 0 - static_cast<quint64>(n) : static_cast<quint64>(n);
     do {
-        digits[--i] = static_cast<char16_t>(u'0' + u % 10);
+        digits[--i] = static_cast<char>('0' + u % 10);
         u /= 10;
     } while (u != 0);
     if (negative)
-        digits[--i] = u'-';
-    out.append(QStringView(digits + i, 24 - i));
+        digits[--i] = '-';
+    appendBytes(out, digits + i, 24 - i);
 }
 } // namespace
 
@@ -363,8 +363,8 @@ void TSYLKExport::WriteHeader(const QStringList &titles)
 void TSYLKExport::writeRow(const ExportRow &values)
 {
     const int y = RecordNo() + (has(ShowColHeaders) ? 1 : 0);
-    // Every line of the record goes into one buffer, written once.
-    m_line.resize(0);
+    // Every line of the record goes into one buffer, in UTF-8 as it is built, written once.
+    m_bytes.resize(0);
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
         const ExportValue &value = values[static_cast<size_t>(i)];
         const int x = i + 1;
@@ -372,41 +372,38 @@ void TSYLKExport::writeRow(const ExportRow &values)
         const int k = CellKind(i, v);
         // "C;X<x>;Y<y>;K<content>" and "F;P<picture>;FG0G;X<x>;Y<y>".
         auto appendPlace = [&] {
-            m_line += u";X";
-            appendInteger(m_line, x);
-            m_line += u";Y";
-            appendInteger(m_line, y);
+            appendBytes(m_bytes, ";X");
+            appendInteger(m_bytes, x);
+            appendBytes(m_bytes, ";Y");
+            appendInteger(m_bytes, y);
         };
-        auto cellLine = [&](QStringView content, QChar quote = QChar()) {
-            m_line += u"C";
+        auto cellStart = [&] {
+            appendBytes(m_bytes, "C");
             appendPlace();
-            m_line += u";K";
-            if (quote.isNull()) {
-                m_line += content;
-            } else {
-                m_line += quote;
-                AppendStripped(m_line, content, u';');
-                m_line += quote;
-            }
-            m_line += u"\r\n";
+            appendBytes(m_bytes, ";K");
         };
         auto formatLine = [&](int picture) {
-            m_line += u"F;P";
-            appendInteger(m_line, picture);
-            m_line += u";FG0G";
+            appendBytes(m_bytes, "F;P");
+            appendInteger(m_bytes, picture);
+            appendBytes(m_bytes, ";FG0G");
             appendPlace();
-            m_line += u"\r\n";
+            appendBytes(m_bytes, "\r\n");
         };
         const bool blank = !IsNotBlank(v);
         switch (k) {
         case ckNumber:
-            if (!blank)
-                cellLine(DotDecimal(NumericText(v, value)));
+            if (!blank) {
+                cellStart();
+                appendUtf8(m_bytes, DotDecimal(NumericText(v, value)));
+                appendBytes(m_bytes, "\r\n");
+            }
             break;
         case ckCurrency:
             if (!blank) {
                 formatLine(3);
-                cellLine(DotDecimal(v));
+                cellStart();
+                appendUtf8(m_bytes, DotDecimal(v));
+                appendBytes(m_bytes, "\r\n");
             }
             break;
         case ckDate:
@@ -414,15 +411,20 @@ void TSYLKExport::writeRow(const ExportRow &values)
         case ckDateTime:
             if (!blank) {
                 formatLine(k == ckDate ? 0 : k == ckTime ? 1 : 2);
-                cellLine(serialTextOf(CellSerial(k, value, v)));
+                cellStart();
+                appendUtf8(m_bytes, serialTextOf(CellSerial(k, value, v)));
+                appendBytes(m_bytes, "\r\n");
             }
             break;
         default:
-            cellLine(QStringView(v).left(255), u'"');
+            cellStart();
+            appendBytes(m_bytes, "\"");
+            AppendStrippedUtf8(m_bytes, QStringView(v).left(255), ';');
+            appendBytes(m_bytes, "\"\r\n");
             break;
         }
     }
-    writeText(m_line);
+    writeBytes(m_bytes);
 }
 
 const QString &TSYLKExport::serialTextOf(double serial)
@@ -500,13 +502,14 @@ enum Xf {
 
 void put16(QByteArray &b, quint16 v)
 {
-    b.append(static_cast<char>(v & 0xFF));
-    b.append(static_cast<char>(v >> 8));
+    const char raw[2] = {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+    appendBytes(b, raw, 2);
 }
 
 void put8(QByteArray &b, int v)
 {
-    b.append(static_cast<char>(v & 0xFF));
+    const char raw = static_cast<char>(v & 0xFF);
+    appendBytes(b, &raw, 1);
 }
 
 void putDouble(QByteArray &b, double v)
@@ -515,7 +518,7 @@ void putDouble(QByteArray &b, double v)
     std::memcpy(&bits, &v, sizeof bits);
     char raw[8];
     qToLittleEndian(bits, raw);
-    b.append(raw, 8);
+    appendBytes(b, raw, 8);
 }
 
 QByteArray cut(const QString &s)
@@ -535,18 +538,40 @@ void TBIFFExport::OpenOutput()
 
 void TBIFFExport::closeOutput()
 {
+    // What was written before a failure or a cancel stays in the file, as it did record by
+    // record; the error that ended the run is the one to report.
+    try {
+        flushRecords();
+    } catch (const ExportError &) {
+    }
     closeStream();
 }
 
 void TBIFFExport::record(quint16 type, const QByteArray &data)
 {
-    QByteArray b;
-    b.reserve(4 + data.size());
-    put16(b, type);
-    put16(b, static_cast<quint16>(data.size()));
-    b.append(data);
-    if (!m_out || m_out->write(b) != b.size())
+    // Records gather in one buffer that goes out in blocks: a row is a dozen small records.
+    constexpr qsizetype kBlock = 1 << 16;
+    put16(m_pending, type);
+    put16(m_pending, static_cast<quint16>(data.size()));
+    appendBytes(m_pending, data.constData(), data.size());
+    if (m_pending.size() >= kBlock)
+        flushRecords();
+}
+
+void TBIFFExport::flushRecords()
+{
+    if (m_pending.isEmpty())
+        return;
+    const bool written = m_out && m_out->write(m_pending) == m_pending.size();
+    m_pending.resize(0);
+    if (!written)
         throw ExportError(m_out ? m_out->errorString() : failureMessage());
+}
+
+qint64 TBIFFExport::position()
+{
+    flushRecords();
+    return m_out->pos();
 }
 
 void TBIFFExport::stringRecord(quint16 type, const QString &text)
@@ -558,9 +583,10 @@ void TBIFFExport::stringRecord(quint16 type, const QString &text)
     record(type, d);
 }
 
-QByteArray TBIFFExport::cellHead(int row, int col, int xf) const
+QByteArray &TBIFFExport::cellHead(int row, int col, int xf)
 {
-    QByteArray d;
+    QByteArray &d = m_cell;
+    d.resize(0);
     put16(d, static_cast<quint16>(row));
     put16(d, static_cast<quint16>(col));
     put8(d, 0x40 + xf);
@@ -572,14 +598,14 @@ QByteArray TBIFFExport::cellHead(int row, int col, int xf) const
 
 void TBIFFExport::numberCell(int row, int col, int xf, double v)
 {
-    QByteArray d = cellHead(row, col, xf);
+    QByteArray &d = cellHead(row, col, xf);
     putDouble(d, v);
     record(kNumber, d);
 }
 
 void TBIFFExport::labelCell(int row, int col, int xf, const QString &text)
 {
-    QByteArray d = cellHead(row, col, xf);
+    QByteArray &d = cellHead(row, col, xf);
     const QByteArray s = cut(StripControlChars(text));
     put8(d, static_cast<int>(s.size()));
     d.append(s);
@@ -618,7 +644,7 @@ void TBIFFExport::cell(const QString &text, int row, int col, const ExportValue 
         const int state = value ? value->info.BoolState : 0;
         if (state == 0)
             break;
-        QByteArray d = cellHead(row, col, rowXf(row));
+        QByteArray &d = cellHead(row, col, rowXf(row));
         put8(d, state == 2 ? 1 : 0);
         put8(d, 0);
         record(kBoolErr, d);
@@ -650,7 +676,7 @@ void TBIFFExport::WriteHeader(const QStringList &titles)
     put16(bof, 0);
     put16(bof, kWorksheet);
     record(kBof, bof);
-    m_dimensionsPos = m_out->pos();
+    m_dimensionsPos = position();
     record(kDimensions, QByteArray(8, '\0'));
     const TXL_Options &xl = component().XL_Options();
     stringRecord(kHeader, xl.PageHeader);
@@ -769,7 +795,7 @@ void TBIFFExport::WriteFooter()
 
     // The true extent, now that it is known. A full sheet's 65,536 rows do not fit the 16-bit
     // field; the largest value stands for it.
-    const qint64 end = m_out->pos();
+    const qint64 end = position();
     if (!m_out->seek(m_dimensionsPos))
         throw ExportError(m_out->errorString());
     QByteArray dim;
@@ -778,6 +804,7 @@ void TBIFFExport::WriteFooter()
     put16(dim, 0);
     put16(dim, static_cast<quint16>(std::min(columnCount(), kMaxColumns)));
     record(kDimensions, dim);
+    flushRecords();
     if (!m_out->seek(end))
         throw ExportError(m_out->errorString());
     component().setRecordsLeftOut(m_leftOut);

@@ -48,7 +48,7 @@ private:
     void writeRow(const ExportRow &values);
     /// The cell text of a date-time serial, kept by value for the length of the export.
     const QString &serialTextOf(double serial);
-    QString m_line; ///< kept from line to line
+    QByteArray m_bytes; ///< a record's lines, kept from record to record
     QHash<double, QString> m_serials;
 };
 
@@ -77,7 +77,15 @@ private:
     void numberCell(int row, int col, int xf, double v);
     void labelCell(int row, int col, int xf, const QString &text);
     int rowXf(int row) const;
-    QByteArray cellHead(int row, int col, int xf) const;
+    /// A cell record's row, column and formats, in m_cell (kept from cell to cell).
+    QByteArray &cellHead(int row, int col, int xf);
+    /// Writes the records gathered so far; throws ExportError on failure.
+    void flushRecords();
+    /// Where the next record goes in the file (the gathered records written first).
+    qint64 position();
+
+    QByteArray m_pending; ///< records not yet written
+    QByteArray m_cell;
 
     qint64 m_dimensionsPos = 0;
     int m_titleRow = -1;

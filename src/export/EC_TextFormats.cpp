@@ -103,7 +103,7 @@ void TCSVExport::BuildLine(const ExportRow &values)
     m_bytes.resize(0);
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
         if (i > 0)
-            m_bytes += m_separator;
+            appendBytes(m_bytes, m_separator.constData(), m_separator.size());
         const ExportValue &v = values[static_cast<size_t>(i)];
         const int k = CellKind(i, v.text);
         if (k == ckNumber || k == ckCurrency) {
@@ -112,7 +112,7 @@ void TCSVExport::BuildLine(const ExportRow &values)
             AppendStrippedUtf8(m_bytes, v.text, '"', true);
         }
     }
-    m_bytes.append("\r\n", 2);
+    appendBytes(m_bytes, "\r\n");
 }
 
 void TCSVExport::WriteHeader(const QStringList &titles)
