@@ -12,6 +12,10 @@
 #include <QGuiApplication>
 #include <QWidget>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kv {
 
 namespace {
@@ -277,14 +281,34 @@ void AppendStrippedUtf8(QByteArray &out, QStringView s, char doubled, bool enclo
     char *d = out.data() + start;
     if (enclose)
         *d++ = doubled;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = p[i];
+    qsizetype i = 0;
+    while (i < n) {
+#if defined(__SSE2__)
+        // Eight characters at a time while they are printable ASCII other than `doubled`:
+        // c - 32 (wrapping) above 95 is a control character or a non-ASCII one.
+        const __m128i quote =
+            _mm_set1_epi16(static_cast<short>(static_cast<unsigned char>(doubled)));
+        while (i + 8 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+            const __m128i outside =
+                _mm_subs_epu16(_mm_sub_epi16(v, _mm_set1_epi16(32)), _mm_set1_epi16(95));
+            const __m128i special = _mm_or_si128(outside, _mm_cmpeq_epi16(v, quote));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(special, _mm_setzero_si128())) != 0xFFFF)
+                break;
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(d), _mm_packus_epi16(v, v));
+            d += 8;
+            i += 8;
+        }
+        if (i >= n)
+            break;
+#endif
+        const char16_t c = p[i++];
         if (c >= 0x80) {
             // The rest holds other letters: stripped as text, then converted as a whole, so
             // that a surrogate pair split by a control character still joins up.
             out.resize(d - out.data());
             QString rest;
-            AppendStripped(rest, s.sliced(i), doubled ? QChar(char16_t(doubled)) : QChar());
+            AppendStripped(rest, s.sliced(i - 1), doubled ? QChar(char16_t(doubled)) : QChar());
             out += rest.toUtf8();
             if (enclose)
                 out += doubled;

@@ -12,6 +12,10 @@
 #include <QWidget>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kv {
 
 TCustomExport::TCustomExport(TExportXComponent &component, TExportType type, const QString &target,
@@ -446,14 +450,24 @@ qsizetype appendAscii(QByteArray &out, QStringView s)
 {
     const qsizetype n = s.size();
     const char16_t *p = s.utf16();
-    qsizetype ascii = 0;
-    while (ascii < n && p[ascii] < 0x80)
-        ++ascii;
     const qsizetype start = out.size();
-    out.resize(start + ascii);
+    out.resize(start + n);
     char *d = out.data() + start;
-    for (qsizetype i = 0; i < ascii; ++i)
-        d[i] = static_cast<char>(p[i]);
+    qsizetype ascii = 0;
+#if defined(__SSE2__)
+    // Eight characters at a time while none is above 0x7F.
+    while (ascii + 8 <= n) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + ascii));
+        const __m128i above = _mm_subs_epu16(v, _mm_set1_epi16(0x7F));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(above, _mm_setzero_si128())) != 0xFFFF)
+            break;
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(d + ascii), _mm_packus_epi16(v, v));
+        ascii += 8;
+    }
+#endif
+    for (; ascii < n && p[ascii] < 0x80; ++ascii)
+        d[ascii] = static_cast<char>(p[ascii]);
+    out.resize(start + ascii);
     return ascii;
 }
 

@@ -75,6 +75,22 @@ TEST(TextRoutines, OnePassAppendsMatchStripInsertAndUtf8)
         AppendStrippedUtf8(enclosed, t, '"', true);
         EXPECT_EQ(enclosed, "," + quoted2.toUtf8()) << qPrintable(t);
     }
+    // Long texts, with the character that stops the fast copy at every place of a run of
+    // eight and beyond.
+    for (const char16_t stop : {u'"', u'\x01', u'\u00fc', u'\u7f00', u'\x7f', u' '}) {
+        for (int at = 0; at < 20; ++at) {
+            QString t = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+            t[at] = QChar(stop);
+            QString text;
+            AppendStripped(text, t, u'"');
+            QByteArray utf8;
+            AppendStrippedUtf8(utf8, t, '"');
+            EXPECT_EQ(utf8, text.toUtf8()) << at;
+            QByteArray plain("x");
+            appendUtf8(plain, t);
+            EXPECT_EQ(plain, "x" + t.toUtf8()) << at;
+        }
+    }
     // A text of nothing but quotes doubles in length; a surrogate pair split by a control
     // character joins up again.
     QByteArray quotes;
