@@ -365,17 +365,24 @@ void TSYLKExport::writeRow(const ExportRow &values)
     const int y = RecordNo() + (has(ShowColHeaders) ? 1 : 0);
     // Every line of the record goes into one buffer, in UTF-8 as it is built, written once.
     m_bytes.resize(0);
+    // ";Y<y>" is the same for every line of the record, ";X<x>" for every record of a column.
+    m_rowPart.resize(0);
+    appendBytes(m_rowPart, ";Y");
+    appendInteger(m_rowPart, y);
+    while (m_columnParts.size() < values.size()) {
+        QByteArray part(";X");
+        appendInteger(part, static_cast<qint64>(m_columnParts.size()) + 1);
+        m_columnParts.push_back(part);
+    }
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
         const ExportValue &value = values[static_cast<size_t>(i)];
-        const int x = i + 1;
         const QString v = StripControlChars(value.text);
         const int k = CellKind(i, v);
         // "C;X<x>;Y<y>;K<content>" and "F;P<picture>;FG0G;X<x>;Y<y>".
         auto appendPlace = [&] {
-            appendBytes(m_bytes, ";X");
-            appendInteger(m_bytes, x);
-            appendBytes(m_bytes, ";Y");
-            appendInteger(m_bytes, y);
+            const QByteArray &column = m_columnParts[static_cast<size_t>(i)];
+            appendBytes(m_bytes, column.constData(), column.size());
+            appendBytes(m_bytes, m_rowPart.constData(), m_rowPart.size());
         };
         auto cellStart = [&] {
             appendBytes(m_bytes, "C");

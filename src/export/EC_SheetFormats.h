@@ -4,6 +4,7 @@
 #include "EC_Writer.h"
 
 #include <QHash>
+#include <vector>
 
 namespace kv {
 
@@ -48,7 +49,9 @@ private:
     void writeRow(const ExportRow &values);
     /// The cell text of a date-time serial, kept by value for the length of the export.
     const QString &serialTextOf(double serial);
-    QByteArray m_bytes; ///< a record's lines, kept from record to record
+    QByteArray m_bytes;                    ///< a record's lines, kept from record to record
+    QByteArray m_rowPart;                  ///< ";Y<y>" of the record being written
+    std::vector<QByteArray> m_columnParts; ///< ";X<x>" of each column
     QHash<double, QString> m_serials;
 };
 
