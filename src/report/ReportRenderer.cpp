@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QTextLayout>
 #include <algorithm>
+#include <limits>
 
 namespace kv {
 
@@ -49,11 +50,26 @@ double alignedX(const QRectF &box, double textWidth, Qt::Alignment alignment)
     return box.left();
 }
 
+/// Whether @p paragraph is wider than @p width beyond doubt: its printable ASCII characters
+/// alone, each at least @p narrowest wide, take a quarter more than the width, which no
+/// kerning takes back. Such a paragraph need not be measured before it is wrapped; one ending
+/// in a blank always is, as the line the wrapping gives it would lose the blank.
+bool surelyWider(const QString &paragraph, double narrowest, double width)
+{
+    if (narrowest <= 0 || paragraph.isEmpty() || paragraph.back().isSpace())
+        return false;
+    qsizetype ascii = 0;
+    for (QChar c : paragraph)
+        ascii += c.unicode() >= 32 && c.unicode() < 127;
+    return static_cast<double>(ascii) * narrowest > 1.25 * width;
+}
+
 /// Lines of @p text wrapped at word boundaries to @p width (inside a word too when the word
 /// alone is wider). Line breaks in the text are kept. A paragraph that fits is measured
 /// through @p widthOf, whose cache then answers for the line it becomes.
 template <typename WidthOf>
-QStringList wrapLines(const QString &text, const QFont &font, const WidthOf &widthOf, double width)
+QStringList wrapLines(const QString &text, const QFont &font, const WidthOf &widthOf, double width,
+                      double narrowest)
 {
     QStringList lines;
     QString normalized = text;
@@ -61,7 +77,7 @@ QStringList wrapLines(const QString &text, const QFont &font, const WidthOf &wid
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     for (const QString &paragraph : normalized.split(u'\n')) {
-        if (widthOf(paragraph) <= width) {
+        if (!surelyWider(paragraph, narrowest, width) && widthOf(paragraph) <= width) {
             lines.append(paragraph);
             continue;
         }
@@ -173,6 +189,17 @@ double ReportRenderer::CompiledItem::widthOf(const QString &text) const
     return w;
 }
 
+double ReportRenderer::CompiledItem::narrowestAscii() const
+{
+    if (*narrowest < 0) {
+        double least = std::numeric_limits<double>::max();
+        for (char16_t c = 32; c < 127; ++c)
+            least = std::min(least, metrics->horizontalAdvance(QChar(c)));
+        *narrowest = least;
+    }
+    return *narrowest;
+}
+
 void ReportRenderer::layoutText(const CompiledItem &ci, const QString &text, bool wrap, Laid &laid)
 {
     const QFontMetricsF &fm = *ci.metrics;
@@ -182,7 +209,8 @@ void ReportRenderer::layoutText(const CompiledItem &ci, const QString &text, boo
     QStringList lines;
     if (wrap)
         lines = wrapLines(
-            text, ci.font, [&ci](const QString &t) { return ci.widthOf(t); }, ci.box.width());
+            text, ci.font, [&ci](const QString &t) { return ci.widthOf(t); }, ci.box.width(),
+            ci.narrowestAscii());
     else if (autoSize || ci.widthOf(text) <= ci.box.width())
         lines.append(text);
     else

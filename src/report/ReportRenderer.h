@@ -56,6 +56,9 @@ private:
         /// and hours many times, and measuring a text means shaping it.
         std::shared_ptr<QHash<QString, double>> widths = std::make_shared<QHash<QString, double>>();
         double widthOf(const QString &text) const;
+        /// The least advance of a printable ASCII character in the item's font.
+        std::shared_ptr<double> narrowest = std::make_shared<double>(-1.0);
+        double narrowestAscii() const;
     };
     struct CompiledBand
     {
