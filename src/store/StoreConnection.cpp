@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/vfs.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace kv {
@@ -609,14 +610,19 @@ StoreConnection::Stamp StoreConnection::stamp()
 {
     Stamp s;
     s.writes = m_writes;
+    // The coarse clock (a few milliseconds' resolution) costs a fraction of the precise one,
+    // and a walk asks at every record.
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    const qint64 nowMs = qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
     if (m_batchDepth == 0 &&
-        (!m_sinceForeignCheck.isValid() || m_sinceForeignCheck.elapsed() >= kForeignCheckMs)) {
+        (m_foreignCheckedAtMs < 0 || nowMs - m_foreignCheckedAtMs >= kForeignCheckMs)) {
         // A file read alone has no change count of SQLite's; it must not change at all.
         checkUnchanged();
         SqlQuery q(*this, QStringLiteral("PRAGMA data_version"));
         if (q.next(StoreError::kOpenFailed))
             m_dataVersion = q.int64(0);
-        m_sinceForeignCheck.start();
+        m_foreignCheckedAtMs = nowMs;
     }
     s.dataVersion = m_dataVersion;
     return s;

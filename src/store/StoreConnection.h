@@ -8,7 +8,6 @@
 #include "RecordLockFile.h"
 #include "TableSchema.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -193,7 +192,7 @@ private:
     FileIdentity m_openedIdentity; ///< the table file when an immutable connection opened it
     quint64 m_writes = 0;
     qint64 m_dataVersion = -1;
-    QElapsedTimer m_sinceForeignCheck;
+    qint64 m_foreignCheckedAtMs = -1; ///< coarse monotonic time of the last check, -1 before
     int m_batchDepth = 0;
     std::unique_ptr<RecordLockFile> m_locks;
     QHash<QString, sqlite3_stmt *> m_statements;

@@ -78,6 +78,23 @@ public:
     /// value's texts, where the separate questions would ask for each again.
     void fillValue(ExportValue &v, bool display, bool boolean, bool dateTime) const override
     {
+        if (boolean && m_field.dataType() == FieldType::Boolean && !m_field.isNull()) {
+            // "True" or "False", shown as it is, and the state: from one read of the value.
+            static const QString kTrue = QStringLiteral("True");
+            static const QString kFalse = QStringLiteral("False");
+            const bool on = m_field.asBoolean();
+            v.text = on ? kTrue : kFalse;
+            v.hasInfo = true;
+            v.info.HasDisplayText = display;
+            if (display)
+                v.info.DisplayText = v.text;
+            v.info.BoolState = on ? 2 : 1;
+            if (dateTime) {
+                v.serial = on ? 1.0 : 0.0;
+                v.hasSerial = true;
+            }
+            return;
+        }
         if (m_textIsDisplay && !boolean && !dateTime) {
             // A text field shows its text as it is: one read serves both.
             v.text = m_field.asString();
