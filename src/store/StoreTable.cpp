@@ -262,14 +262,9 @@ struct StoreTable::Impl
     std::unique_ptr<Stream> stream;
     std::vector<int> calculatedFields;
 
-    /// A walk's record is decoded as it is read: after a stream step only the row id is taken,
-    /// and the stored fields and `current.keys` still stand in the stream's statement. While
-    /// `pendingAny`, a field whose `pending` flag is set is read from the statement on first
-    /// access (StoreTable::fieldData) and `keysPending` says the keys are still to be built.
-    /// settle() reads whatever is left, before the statement moves on or ends while the record
-    /// stays (endStream, a write on the file) and before anything takes the whole buffer or
-    /// the keys (snapshot, the view key, edit operations); every load of another record into
-    /// the buffer drops the flags.
+    /// A walk's record as it is still to be read from the stream's statement (see the design
+    /// notes): `pending` flags the stored fields StoreTable::fieldData has yet to decode,
+    /// `keysPending` says `current.keys` are still to be built.
     std::vector<unsigned char> pending; ///< by field index
     std::vector<int> storedSlot;        ///< by field index: position in a Row, or -1
     bool pendingAny = false;
