@@ -75,52 +75,41 @@ public:
     QVariant value() const override { return m_field.value(); }
 
     /// One look at the record buffer and, for dates, times and numbers, one look-up of the
-    /// value's texts, where the separate questions would ask for each again.
+    /// value's texts, where the separate questions would ask for each again. Texts and
+    /// Booleans show their plain text as it is (Field::displayText).
     void fillValue(ExportValue &v, bool display, bool boolean, bool dateTime) const override
     {
-        if (boolean && m_field.dataType() == FieldType::Boolean && !m_field.isNull()) {
-            // "True" or "False", shown as it is, and the state: from one read of the value.
-            static const QString kTrue = QStringLiteral("True");
-            static const QString kFalse = QStringLiteral("False");
-            const bool on = m_field.asBoolean();
-            v.text = on ? kTrue : kFalse;
-            v.hasInfo = true;
-            v.info.HasDisplayText = display;
+        const bool boolField = m_field.dataType() == FieldType::Boolean;
+        if (m_field.isNull() || !(m_cached || m_textIsDisplay || boolField)) {
+            ExportField::fillValue(v, display, boolean, dateTime);
+            return;
+        }
+        v.hasInfo = true;
+        v.info.HasDisplayText = display;
+        if (m_cached) {
+            const Slot &s = texts();
+            v.text = s.plain;
             if (display)
-                v.info.DisplayText = v.text;
-            v.info.BoolState = on ? 2 : 1;
+                v.info.DisplayText = s.display;
             if (dateTime) {
-                v.serial = on ? 1.0 : 0.0;
+                // A date's or a time's value is the number the texts are kept under.
+                v.serial = s.value;
                 v.hasSerial = true;
             }
             return;
         }
-        if (m_textIsDisplay && !boolean && !dateTime) {
-            // A text field shows its text as it is: one read serves both.
+        if (boolField) {
+            static const QString kTrue = QStringLiteral("True");
+            static const QString kFalse = QStringLiteral("False");
+            const bool on = m_field.asBoolean();
+            v.text = on ? kTrue : kFalse;
+            if (boolean)
+                v.info.BoolState = on ? 2 : 1;
+        } else {
             v.text = m_field.asString();
-            v.hasInfo = true;
-            v.info.HasDisplayText = display;
-            if (display)
-                v.info.DisplayText = v.text;
-            return;
         }
-        if (!m_cached || m_field.isNull()) {
-            ExportField::fillValue(v, display, boolean, dateTime);
-            return;
-        }
-        const Slot &s = texts();
-        v.text = s.plain;
-        v.hasInfo = true;
-        v.info.HasDisplayText = display;
         if (display)
-            v.info.DisplayText = s.display;
-        if (boolean)
-            v.info.BoolState = s.value != 0 ? 2 : 1;
-        if (dateTime) {
-            // A date's or a time's value is the number the texts are kept under.
-            v.serial = s.value;
-            v.hasSerial = true;
-        }
+            v.info.DisplayText = v.text;
     }
 
     void forgetTexts()
