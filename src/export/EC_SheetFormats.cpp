@@ -545,11 +545,14 @@ void TBIFFExport::OpenOutput()
 
 void TBIFFExport::closeOutput()
 {
-    // What was written before a failure or a cancel stays in the file, as it did record by
-    // record; the error that ended the run is the one to report.
+    // The gathered records go out before the file closes (what a failed or cancelled run wrote
+    // stays in the file, as it did record by record); should that fail, the file still closes
+    // and the failure is reported.
     try {
         flushRecords();
-    } catch (const ExportError &) {
+    } catch (...) {
+        closeStream();
+        throw;
     }
     closeStream();
 }
