@@ -98,8 +98,6 @@ void TCustomExport::AppendDetailedRecordBlock(QString &out, const ExportRow &val
 
 void TCSVExport::BuildLine(const ExportRow &values)
 {
-    if (m_separator.isEmpty())
-        m_separator = locale().listSeparator.toUtf8();
     m_bytes.resize(0);
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
         if (i > 0)

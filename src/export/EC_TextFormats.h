@@ -19,8 +19,8 @@ private:
     /// The line of `values`, its end included, into m_bytes in UTF-8: built as bytes, as most
     /// of it is ASCII, rather than as text converted afterwards.
     void BuildLine(const ExportRow &values);
-    QByteArray m_bytes; ///< kept from record to record
-    QByteArray m_separator;
+    QByteArray m_bytes;     ///< kept from record to record
+    QByteArray m_separator; ///< the list separator in UTF-8, set by WriteHeader
 };
 
 class TTabExport : public TCustomTextExport
