@@ -140,6 +140,7 @@ void TExportDataSet::FillColumnNames(QStringList &names)
     m_rowHasDisplay.clear();
     m_rowIsBoolean.clear();
     m_rowIsDateTime.clear();
+    m_rowIsText.clear();
     for (int i : exportedFieldIndices()) {
         ExportField *f = GetField(i);
         names << GetColumnCaption(i);
@@ -148,6 +149,7 @@ void TExportDataSet::FillColumnNames(QStringList &names)
         m_rowFields.push_back(f);
         m_rowHasDisplay.push_back(kind != ckMemo && kind != ckFormattedMemo);
         m_rowIsBoolean.push_back(f->dataType() == ExportFieldType::Boolean);
+        m_rowIsText.push_back(kind == ckText || kind == ckMemo);
         m_rowIsDateTime.push_back(f->dataType() == ExportFieldType::Date ||
                                   f->dataType() == ExportFieldType::Time ||
                                   f->dataType() == ExportFieldType::DateTime);
@@ -175,13 +177,26 @@ void ExportField::fillValue(ExportValue &v, bool display, bool boolean, bool dat
     }
 }
 
-void TExportDataSet::FillRow(ExportRow &row)
+void TExportDataSet::FillRow(ExportRow &row, size_t first)
 {
-    const size_t base = row.size();
-    row.resize(base + m_rowFields.size());
-    for (size_t k = 0; k < m_rowFields.size(); ++k)
-        m_rowFields[k]->fillValue(row[base + k], m_rowHasDisplay[k], m_rowIsBoolean[k],
-                                  m_rowIsDateTime[k]);
+    row.resize(first + m_rowFields.size());
+    const bool utf8 = Utf8Texts();
+    for (size_t k = 0; k < m_rowFields.size(); ++k) {
+        ExportValue &v = row[first + k];
+        const ExportField &f = *m_rowFields[k];
+        // What fillValue sets only where it applies is cleared first: the value held the last
+        // record's.
+        v.hasSerial = false;
+        v.info.BoolState = 0;
+        if (utf8 && m_rowIsText[k] && f.fillUtf8(v.utf8)) {
+            v.isUtf8 = true;
+            v.hasInfo = true;
+            v.info.HasDisplayText = false;
+            continue;
+        }
+        v.isUtf8 = false;
+        f.fillValue(v, m_rowHasDisplay[k], m_rowIsBoolean[k], m_rowIsDateTime[k]);
+    }
 }
 
 } // namespace kv

@@ -23,7 +23,7 @@ public:
 
     QString GetColumnCaption(int fieldIndex) override;
     void FillColumnNames(QStringList &names) override;
-    void FillRow(ExportRow &row) override;
+    void FillRow(ExportRow &row, size_t first) override;
     int FixedColumnWidth(int j) const override;
 
     /// The cell kind of a field (0 for kinds that have no code of their own).
@@ -41,6 +41,7 @@ private:
     std::vector<bool> m_rowHasDisplay;
     std::vector<bool> m_rowIsBoolean;
     std::vector<bool> m_rowIsDateTime;
+    std::vector<bool> m_rowIsText; ///< text and memo fields, which may come as UTF-8
 };
 
 } // namespace kv

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QWidget>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -125,11 +126,39 @@ void TExportXComponent::EndExport()
 
 void TExportXComponent::NextItem(ExportRow &row)
 {
-    row.clear();
-    FillRow(row);
+    const bool numbered = m_options.testFlag(NumberRows);
+    if (numbered) {
+        if (row.empty())
+            row.resize(1);
+        setItemNumber(row[0], m_itemsExported + 1);
+    }
+    FillRow(row, numbered ? 1 : 0);
     ++m_itemsExported;
-    if (m_options.testFlag(NumberRows))
-        row.insert(row.begin(), ExportValue{QString::number(m_itemsExported), false, {}});
+}
+
+void TExportXComponent::setItemNumber(ExportValue &v, int n) const
+{
+    v.hasInfo = false;
+    v.info.HasDisplayText = false;
+    v.info.BoolState = 0;
+    v.hasSerial = false;
+    v.isUtf8 = m_utf8Texts;
+    if (!m_utf8Texts) {
+        v.text = QString::number(n);
+        return;
+    }
+    char digits[16];
+    char *end = digits + sizeof digits;
+    char *p = end;
+    unsigned u = n < 0 ? 0u - unsigned(n) : unsigned(n);
+    do {
+        *--p = char('0' + u % 10);
+        u /= 10;
+    } while (u != 0);
+    if (n < 0)
+        *--p = '-';
+    v.utf8.resize(end - p);
+    std::memcpy(v.utf8.data(), p, size_t(end - p));
 }
 
 void TExportXComponent::setColumns(const QStringList &names, const std::vector<int> &kinds)
@@ -323,6 +352,78 @@ void AppendStrippedUtf8(QByteArray &out, QStringView s, char doubled, bool enclo
     if (enclose)
         *d++ = doubled;
     out.resize(d - out.data());
+}
+
+void AppendStrippedUtf8(QByteArray &out, QByteArrayView s, char doubled, bool enclose)
+{
+    // A byte-order mark in front is not part of the text (QString::fromUtf8 drops it).
+    if (s.startsWith("\xef\xbb\xbf"))
+        s = s.sliced(3);
+    const char *p = s.data();
+    const qsizetype n = s.size();
+    const qsizetype start = out.size();
+    out.resize(start + 2 * n + 2);
+    char *d = out.data() + start;
+    if (enclose)
+        *d++ = doubled;
+    bool checked = false; // the non-ASCII rest was found to be valid UTF-8
+    qsizetype i = 0;
+    while (i < n) {
+#if defined(__SSE2__)
+        // Sixteen bytes at a time while they are printable ASCII other than `doubled`: as
+        // signed bytes, control characters and the bytes of other letters are below 32.
+        const __m128i quote = _mm_set1_epi8(doubled);
+        while (i + 16 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+            const __m128i special =
+                _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(32)), _mm_cmpeq_epi8(v, quote));
+            if (_mm_movemask_epi8(special) != 0)
+                break;
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(d), v);
+            d += 16;
+            i += 16;
+        }
+        if (i >= n)
+            break;
+#endif
+        const auto c = static_cast<unsigned char>(p[i++]);
+        if (c >= 0x80) {
+            // Valid UTF-8 is copied as it is: no byte of a letter beyond ASCII is a control
+            // character or the quote. Anything else is decoded as the text would be, with its
+            // replacement characters; what came before was ASCII, so the rest decodes alone.
+            if (!checked && !QByteArrayView(p + i - 1, n - i + 1).isValidUtf8()) {
+                out.resize(d - out.data());
+                AppendStrippedUtf8(out, QString::fromUtf8(p + i - 1, n - i + 1), doubled);
+                if (enclose)
+                    out += doubled;
+                return;
+            }
+            checked = true;
+            *d++ = static_cast<char>(c);
+            continue;
+        }
+        if (c < 32)
+            continue;
+        *d++ = static_cast<char>(c);
+        if (doubled && c == static_cast<unsigned char>(doubled))
+            *d++ = doubled;
+    }
+    if (enclose)
+        *d++ = doubled;
+    out.resize(d - out.data());
+}
+
+qsizetype Utf16Length(QByteArrayView utf8)
+{
+    if (utf8.startsWith("\xef\xbb\xbf"))
+        utf8 = utf8.sliced(3);
+    qsizetype n = 0;
+    for (const char b : utf8) {
+        const auto c = static_cast<unsigned char>(b);
+        n += (c & 0xC0) != 0x80; // a character starts here
+        n += c >= 0xF0;          // beyond the first plane: a surrogate pair
+    }
+    return n;
 }
 
 QString ExpandBreaks(const QString &s, const QString &tabText, const QString &breakText)

@@ -132,8 +132,16 @@ public:
     virtual void FillColumnNames(QStringList &names) = 0;
     virtual void ResetCounters() { m_itemsExported = 0; }
     virtual void SkipItem() {}
+    /// The next record's values into `row`: the item number first when rows are numbered, then
+    /// FillRow's. The values of the last call are overwritten in place, so that their buffers
+    /// serve record after record.
     virtual void NextItem(ExportRow &row);
-    virtual void FillRow(ExportRow &row) = 0;
+    /// Puts the current record's values into row[first] on, making the row that long.
+    virtual void FillRow(ExportRow &row, size_t first) = 0;
+    /// Whether the running writer takes texts as UTF-8 bytes (ExportValue::isUtf8); a writer's
+    /// Run sets it before the first record.
+    bool Utf8Texts() const { return m_utf8Texts; }
+    void setUtf8Texts(bool on) { m_utf8Texts = on; }
     virtual bool HasMoreItems() = 0;
 
     // Component state.
@@ -166,6 +174,8 @@ protected:
     QStringList &columnNamesRef() { return m_columnNames; }
     std::vector<int> &columnKindsRef() { return m_columnKinds; }
     void setItemsExported(int n) { m_itemsExported = n; }
+    /// Makes `v` the item number `n`, as UTF-8 bytes when Utf8Texts is on.
+    void setItemNumber(ExportValue &v, int n) const;
     void setSelectionCount(int n) { m_selectionCount = n; }
     void setOptionsMask(TExportOptions m)
     {
@@ -204,6 +214,7 @@ private:
     TExportType m_lastChosenType = xMicrosoft_Excel;
     bool m_minimizedForViewer = false;
     qint64 m_recordsLeftOut = 0;
+    bool m_utf8Texts = false;
 };
 
 /// Removes every character below code 32.
@@ -216,6 +227,12 @@ void AppendStripped(QString &out, QStringView s, QChar doubled = QChar());
 /// give, in one pass over the ASCII text a time log is made of. With `enclose`, the text is
 /// put between two `doubled` characters (a quoted field).
 void AppendStrippedUtf8(QByteArray &out, QStringView s, char doubled = 0, bool enclose = false);
+/// The same from a text in UTF-8: gives what the text decoded from `s` (QString::fromUtf8) gives:
+/// bytes that are not valid UTF-8 become replacement characters, a byte-order mark in front goes.
+void AppendStrippedUtf8(QByteArray &out, QByteArrayView s, char doubled = 0, bool enclose = false);
+/// The length in UTF-16 code units of the valid UTF-8 text `utf8` (as QString::fromUtf8 decodes
+/// it, without a byte-order mark in front).
+qsizetype Utf16Length(QByteArrayView utf8);
 /// Every TAB replaced by `tabText`, every LF by `breakText`, every other character below 32
 /// dropped.
 QString ExpandBreaks(const QString &s, const QString &tabText, const QString &breakText);

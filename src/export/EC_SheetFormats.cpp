@@ -258,7 +258,7 @@ void TDIFExport::WriteHeader(const QStringList &titles)
     if (has(ShowColHeaders)) {
         ExportRow row;
         for (const QString &t : titles)
-            row.push_back(ExportValue{t, false, {}, false, 0});
+            row.push_back(ExportValue::plain(t));
         writeTuple(row);
     }
 }
@@ -355,7 +355,7 @@ void TSYLKExport::WriteHeader(const QStringList &titles)
     if (has(ShowColHeaders)) {
         ExportRow row;
         for (const QString &t : titles)
-            row.push_back(ExportValue{t, false, {}, false, 0});
+            row.push_back(ExportValue::plain(t));
         writeRow(row);
     }
 }
@@ -669,7 +669,7 @@ void TBIFFExport::cell(const QString &text, int row, int col, const ExportValue 
             const int xf = kind == ckDate || kind == ckDateTimeAsDate   ? kXfDate
                            : kind == ckTime || kind == ckDateTimeAsTime ? kXfTime
                                                                         : kXfDateTime;
-            const ExportValue none{text, false, {}, false, 0};
+            const ExportValue none = ExportValue::plain(text);
             numberCell(row, col, xf, CellSerial(kind, value ? *value : none, text));
         }
         break;

@@ -41,6 +41,7 @@ public:
     using TCustomTextExport::TCustomTextExport;
 
 protected:
+    bool MeasuresTexts() const override { return true; }
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
     void WriteFooter() override;
@@ -67,6 +68,7 @@ public:
     static constexpr int kMaxColumns = 256;
 
 protected:
+    bool MeasuresTexts() const override { return true; }
     void OpenOutput() override;
     void closeOutput() override;
     void WriteHeader(const QStringList &titles) override;

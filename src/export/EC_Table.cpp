@@ -96,12 +96,8 @@ void TExportTable::EndExport()
 
 void TExportTable::NextItem(ExportRow &row)
 {
-    row.clear();
-    if (Options().testFlag(NumberRows))
-        row.push_back(ExportValue{QString::number(ItemsExported() + 1), false, {}, false, 0});
-    FillRow(row);
+    TExportDataSet::NextItem(row);
     m_dataSet->next();
-    setItemsExported(ItemsExported() + 1);
 }
 
 bool TExportTable::HasMoreItems()

@@ -104,7 +104,13 @@ void TCSVExport::BuildLine(const ExportRow &values)
             appendBytes(m_bytes, m_separator.constData(), m_separator.size());
         const ExportValue &v = values[static_cast<size_t>(i)];
         const int k = CellKind(i, v.text);
-        if (k == ckNumber || k == ckCurrency) {
+        if (v.isUtf8) {
+            // A text field's bytes, or the item number (a number's text as it is).
+            if (k == ckNumber || k == ckCurrency)
+                appendBytes(m_bytes, v.utf8.constData(), v.utf8.size());
+            else
+                AppendStrippedUtf8(m_bytes, QByteArrayView(v.utf8), '"', true);
+        } else if (k == ckNumber || k == ckCurrency) {
             appendUtf8(m_bytes, NumericText(v.text, v));
         } else {
             AppendStrippedUtf8(m_bytes, v.text, '"', true);
@@ -121,7 +127,7 @@ void TCSVExport::WriteHeader(const QStringList &titles)
         return;
     ExportRow row;
     for (const QString &t : titles)
-        row.push_back(ExportValue{t, false, {}, false, 0});
+        row.push_back(ExportValue::plain(t));
     BuildLine(row);
     writeBytes(m_bytes);
 }

@@ -12,6 +12,7 @@ public:
     using TCustomTextExport::TCustomTextExport;
 
 protected:
+    bool TakesUtf8Texts() const override { return true; }
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
 

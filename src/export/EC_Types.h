@@ -148,6 +148,20 @@ struct ExportValue
     /// spreadsheet formats need not read it back from a text with a two-digit year.
     bool hasSerial = false;
     double serial = 0;
+    /// Set in place of `text` and the display text when the writer takes texts as UTF-8 bytes
+    /// (TExportXComponent::Utf8Texts) and the value came so: text fields a data set holds as
+    /// UTF-8, and the item number. `utf8` is then the plain text, which is also what a text
+    /// field displays.
+    bool isUtf8 = false;
+    QByteArray utf8;
+
+    /// A text of the writer's own (a column title), with no item info.
+    static ExportValue plain(const QString &t)
+    {
+        ExportValue v;
+        v.text = t;
+        return v;
+    }
 };
 using ExportRow = std::vector<ExportValue>;
 

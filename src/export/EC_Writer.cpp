@@ -102,6 +102,7 @@ bool TCustomExport::Run()
         EndExportScope scope(m_component);
         try {
             ExportRow row;
+            m_component.setUtf8Texts(TakesUtf8Texts());
             WriteHeader(m_component.ColumnNames());
             m_component.ResetCounters();
             bool cancelled = false;
@@ -162,9 +163,12 @@ void TCustomExport::WriteHeader(const QStringList &titles)
 void TCustomExport::WriteRecord(const ExportRow &values, int recordNo)
 {
     m_recordNo = recordNo;
+    if (!MeasuresTexts())
+        return;
     const size_t n = std::min(values.size(), m_textLengths.size());
     for (size_t i = 0; i < n; ++i) {
-        const int len = static_cast<int>(values[i].text.size());
+        const ExportValue &v = values[i];
+        const int len = static_cast<int>(v.isUtf8 ? Utf16Length(v.utf8) : v.text.size());
         if (len > m_textLengths[i])
             m_textLengths[i] = len;
     }
@@ -205,6 +209,8 @@ QString TCustomExport::CreatedLine() const
 QString TCustomExport::CellText(const ExportRow &values, int i)
 {
     const ExportValue &v = values[static_cast<size_t>(i)];
+    if (v.isUtf8)
+        return QString::fromUtf8(v.utf8);
     return v.hasInfo && v.info.HasDisplayText ? v.info.DisplayText : v.text;
 }
 
@@ -270,9 +276,16 @@ QString TCustomExport::NumericText(const QString &s, const ExportValue &value) c
 {
     if (!value.hasInfo)
         return s;
-    QString d = value.info.DisplayText.trimmed();
-    if (!m_locale.thousandSeparator.isEmpty())
-        d.remove(m_locale.thousandSeparator);
+    // Looked at through a view: a display text with nothing to trim or remove (every one of a
+    // time log's hours) is handed back as it is, without a copy.
+    const QString &display = value.info.DisplayText;
+    QStringView d = QStringView(display).trimmed();
+    QString removed;
+    if (!m_locale.thousandSeparator.isEmpty() && d.contains(m_locale.thousandSeparator)) {
+        removed = d.toString();
+        removed.remove(m_locale.thousandSeparator);
+        d = removed;
+    }
     if (d.isEmpty())
         return s;
     const QString &dec = m_locale.decimalSeparator;
@@ -284,7 +297,9 @@ QString TCustomExport::NumericText(const QString &s, const ExportValue &value) c
         if (!((c.isDigit() && c.unicode() < 128) || QStringView(&c, 1) == dec))
             return s;
     }
-    return d;
+    if (d.size() == display.size())
+        return display;
+    return removed.isEmpty() ? d.toString() : removed;
 }
 
 int TCustomExport::ColumnWidth(int i) const

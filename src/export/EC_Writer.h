@@ -78,6 +78,12 @@ public:
     double ReadNumber(const QString &s) const;
 
 protected:
+    /// Whether the writer takes text fields as UTF-8 bytes (ExportValue::isUtf8) where the data
+    /// set has them so.
+    virtual bool TakesUtf8Texts() const { return false; }
+    /// Whether the writer uses the longest text of each column (m_textLengths), which
+    /// WriteRecord then keeps.
+    virtual bool MeasuresTexts() const { return false; }
     virtual void OpenOutput() {}
     virtual void WriteHeader(const QStringList &titles);
     virtual void WriteRecord(const ExportRow &values, int recordNo);

@@ -76,6 +76,14 @@ public:
     /// where asked for the display text, the Boolean state and the date-time value. The default
     /// reads them through the functions above; a data set may answer in one go.
     virtual void fillValue(ExportValue &v, bool display, bool boolean, bool dateTime) const;
+    /// Text and memo fields: copies the current record's plain text into @p out as UTF-8 and
+    /// returns true when the data set holds it so and can hand it over without decoding it.
+    /// False leaves the value to fillValue; the default always answers so.
+    virtual bool fillUtf8(QByteArray &out) const
+    {
+        Q_UNUSED(out);
+        return false;
+    }
 };
 
 /// A cursor over the records to export. It is a QObject so that the component learns of its

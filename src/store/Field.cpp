@@ -252,8 +252,7 @@ void Field::setVisible(bool v)
 
 bool Field::isNull() const
 {
-    const QVariant &v = m_table.fieldData(m_index);
-    return !v.isValid();
+    return m_table.fieldIsNull(m_index);
 }
 
 QString Field::asString() const
@@ -277,6 +276,18 @@ QString Field::asString() const
     default:
         return QString::number(v.toLongLong());
     }
+}
+
+bool Field::readUtf8(QByteArray &out) const
+{
+    return (m_type == FieldType::String || m_type == FieldType::Memo) &&
+           m_table.fieldUtf8(m_index, out);
+}
+
+bool Field::readNumber(double &out, bool &null) const
+{
+    return m_type != FieldType::String && m_type != FieldType::Memo &&
+           m_table.fieldNumber(m_index, out, null);
 }
 
 bool Field::asBoolean() const

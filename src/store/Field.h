@@ -54,6 +54,15 @@ public:
     double asDateTime() const;   ///< date-time value; dates whole days, times a fraction
     QVariant value() const;      ///< QVariant() when null; else QString, bool, int, double
     QString displayText() const; ///< text a grid shows: display format, Boolean "True"/"False"
+    /// Text and memo fields that a walk has yet to read from the store: copies the stored text,
+    /// which is what asString gives, into @p out as UTF-8 and returns true, without decoding it.
+    /// Returns false (and leaves @p out) for every other case: a null, a decoded record, an
+    /// edit, a field of another type.
+    bool readUtf8(QByteArray &out) const;
+    /// Fields other than text that a walk has yet to read from the store: sets @p null, and
+    /// @p out to what asFloat gives, and returns true, without decoding the value into the
+    /// record buffer. Returns false for every other case (then ask isNull and asFloat).
+    bool readNumber(double &out, bool &null) const;
 
     void setAsString(const QString &v);
     void setAsBoolean(bool v);

@@ -51,7 +51,10 @@
 //     first access. settle() reads the rest before the statement moves on or ends with the
 //     record still current, and before the buffer or the keys are taken whole; loading any
 //     other record drops the flags. A walk that ends (or fails) reads the record it came
-//     from again by row id rather than keeping a copy at every step.
+//     from again by row id rather than keeping a copy at every step. A pending field may
+//     also be answered straight from the statement without being decoded (its null test,
+//     its UTF-8 bytes, its number: fieldIsNull, fieldUtf8, fieldNumber); it stays pending,
+//     and each such answer is what the decoded value gives.
 //   * `stream` is open only while bound controls are off and the cursor stands on the record
 //     it last produced (`anchor`) under the same change stamp. Any other move, invalidate()
 //     (every change of the view and every edit operation), close, and enableControls()
@@ -95,6 +98,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <deque>
 #include <limits>
 #include <optional>
@@ -821,6 +825,90 @@ struct StoreTable::Impl
         values[size_t(f)] =
             columnValue(*stream->query, 1 + int(keySlots.size()) + slot, storedTypes[size_t(slot)]);
         pending[size_t(f)] = 0;
+    }
+
+    /// Copies stored field `f` of the walk's record, when the statement holds it as text, into
+    /// `out` as the UTF-8 bytes the store keeps; the field stays pending (columnValue would
+    /// decode the same bytes).
+    bool pendingUtf8(int f, QByteArray &out) const
+    {
+        const int column = 1 + int(keySlots.size()) + storedSlot[size_t(f)];
+        sqlite3_stmt *stmt = stream->query->statement();
+        if (sqlite3_column_type(stmt, column) != SQLITE_TEXT)
+            return false;
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
+        const int n = sqlite3_column_bytes(stmt, column);
+        out.resize(n);
+        if (n > 0)
+            std::memcpy(out.data(), text, size_t(n));
+        return true;
+    }
+
+    /// Whether stored field `f` of the walk's record is null, when its storage class tells
+    /// without decoding the value: a null, or the class columnValue reads directly (it never
+    /// gives a null for one). Empty where only the decoded value can tell.
+    std::optional<bool> pendingIsNull(int f) const
+    {
+        const int slot = storedSlot[size_t(f)];
+        const int storage =
+            sqlite3_column_type(stream->query->statement(), 1 + int(keySlots.size()) + slot);
+        if (storage == SQLITE_NULL)
+            return true;
+        switch (storedTypes[size_t(slot)]) {
+        case FieldType::String:
+        case FieldType::Memo:
+            return storage == SQLITE_TEXT ? std::optional<bool>(false) : std::nullopt;
+        case FieldType::Float:
+            return storage == SQLITE_FLOAT || storage == SQLITE_INTEGER ? std::optional<bool>(false)
+                                                                        : std::nullopt;
+        case FieldType::Time: // a time out of range is read another way
+            return std::nullopt;
+        default:
+            return storage == SQLITE_INTEGER ? std::optional<bool>(false) : std::nullopt;
+        }
+    }
+
+    /// Stored field `f` of the walk's record as Field::asFloat gives it from the value
+    /// columnValue would decode, for the storage classes columnValue reads directly; false for
+    /// the others and for text fields. The field stays pending.
+    bool pendingNumber(int f, double &out, bool &null) const
+    {
+        const int slot = storedSlot[size_t(f)];
+        const int column = 1 + int(keySlots.size()) + slot;
+        sqlite3_stmt *stmt = stream->query->statement();
+        const int storage = sqlite3_column_type(stmt, column);
+        null = storage == SQLITE_NULL;
+        if (null)
+            return true;
+        switch (storedTypes[size_t(slot)]) {
+        case FieldType::String:
+        case FieldType::Memo:
+            return false;
+        case FieldType::Float:
+            if (storage != SQLITE_FLOAT && storage != SQLITE_INTEGER)
+                return false;
+            out = sqlite3_column_double(stmt, column);
+            return true;
+        case FieldType::Boolean:
+            if (storage != SQLITE_INTEGER)
+                return false;
+            out = sqlite3_column_int64(stmt, column) != 0 ? 1.0 : 0.0;
+            return true;
+        case FieldType::Time: {
+            if (storage != SQLITE_INTEGER)
+                return false;
+            const qint64 ms = sqlite3_column_int64(stmt, column);
+            if (ms < 0 || ms >= dt::kMsPerDay)
+                return false;
+            out = dt::fromMsOfDay(ms);
+            return true;
+        }
+        default:
+            if (storage != SQLITE_INTEGER)
+                return false;
+            out = static_cast<double>(sqlite3_column_int64(stmt, column));
+            return true;
+        }
     }
 
     /// Reads what is left of the walk's record from the statement (see `pending`).
@@ -2035,6 +2123,32 @@ const QVariant &StoreTable::fieldData(int index) const
     if (d->pendingAny && d->pending[size_t(index)])
         d->decodePending(index);
     return d->values[size_t(index)];
+}
+
+bool StoreTable::fieldIsNull(int index) const
+{
+    if (index >= 0 && size_t(index) < d->values.size() && d->pendingAny &&
+        d->pending[size_t(index)]) {
+        if (const std::optional<bool> null = d->pendingIsNull(index))
+            return *null;
+    }
+    return !fieldData(index).isValid();
+}
+
+bool StoreTable::fieldNumber(int index, double &out, bool &null) const
+{
+    if (index < 0 || size_t(index) >= d->values.size() || !d->pendingAny ||
+        !d->pending[size_t(index)])
+        return false;
+    return d->pendingNumber(index, out, null);
+}
+
+bool StoreTable::fieldUtf8(int index, QByteArray &out) const
+{
+    if (index < 0 || size_t(index) >= d->values.size() || !d->pendingAny ||
+        !d->pending[size_t(index)])
+        return false;
+    return d->pendingUtf8(index, out);
 }
 
 void StoreTable::checkWritable(const Field &field) const

@@ -217,6 +217,11 @@ signals:
 private:
     friend class Field;
     const QVariant &fieldData(int index) const;
+    bool fieldUtf8(int index, QByteArray &out) const;           ///< see Field::readUtf8
+    bool fieldNumber(int index, double &out, bool &null) const; ///< see Field::readNumber
+    /// Whether the field is null; a field a walk has yet to read is told by its storage class
+    /// where that settles it, without decoding the value.
+    bool fieldIsNull(int index) const;
     void checkWritable(const Field &field) const;
     void setFieldData(Field &field, const QVariant &stored);
     void notifyLayoutChanged();

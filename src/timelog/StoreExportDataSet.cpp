@@ -66,11 +66,12 @@ public:
     bool isNull() const override { return m_field.isNull(); }
     QString asString() const override
     {
-        return m_cached && !m_field.isNull() ? texts().plain : m_field.asString();
+        return m_cached && !m_field.isNull() ? texts(m_field.asFloat()).plain : m_field.asString();
     }
     QString displayText() const override
     {
-        return m_cached && !m_field.isNull() ? texts().display : m_field.displayText();
+        return m_cached && !m_field.isNull() ? texts(m_field.asFloat()).display
+                                             : m_field.displayText();
     }
     QVariant value() const override { return m_field.value(); }
 
@@ -80,16 +81,29 @@ public:
     void fillValue(ExportValue &v, bool display, bool boolean, bool dateTime) const override
     {
         const bool boolField = m_field.dataType() == FieldType::Boolean;
-        if (m_field.isNull() || !(m_cached || m_textIsDisplay || boolField)) {
+        // A walk's record hands dates, times, numbers and Booleans over from the store
+        // without a stop in the record buffer.
+        double number = 0;
+        bool null = false;
+        const bool read = (m_cached || boolField) && m_field.readNumber(number, null);
+        if (!read) {
+            null = m_field.isNull();
+            if (!null && m_cached)
+                number = m_field.asFloat();
+        }
+        if (null || !(m_cached || m_textIsDisplay || boolField)) {
             ExportField::fillValue(v, display, boolean, dateTime);
             return;
         }
         v.hasInfo = true;
         v.info.HasDisplayText = display;
         if (m_cached) {
-            const Slot &s = texts();
-            v.text = s.plain;
-            if (display)
+            // The same text as the last record's (a date, a Boolean) is left as it is, without
+            // a reference taken and one dropped.
+            const Slot &s = texts(number);
+            if (!v.text.isSharedWith(s.plain))
+                v.text = s.plain;
+            if (display && !v.info.DisplayText.isSharedWith(s.display))
                 v.info.DisplayText = s.display;
             if (dateTime) {
                 // A date's or a time's value is the number the texts are kept under.
@@ -101,15 +115,22 @@ public:
         if (boolField) {
             static const QString kTrue = QStringLiteral("True");
             static const QString kFalse = QStringLiteral("False");
-            const bool on = m_field.asBoolean();
-            v.text = on ? kTrue : kFalse;
+            const bool on = read ? number != 0 : m_field.asBoolean();
+            if (const QString &t = on ? kTrue : kFalse; !v.text.isSharedWith(t))
+                v.text = t;
             if (boolean)
                 v.info.BoolState = on ? 2 : 1;
         } else {
             v.text = m_field.asString();
         }
-        if (display)
+        if (display && !v.info.DisplayText.isSharedWith(v.text))
             v.info.DisplayText = v.text;
+    }
+
+    /// A text that a walk has yet to decode is copied as the store keeps it.
+    bool fillUtf8(QByteArray &out) const override
+    {
+        return m_textIsDisplay && m_field.readUtf8(out);
     }
 
     void forgetTexts()
@@ -142,12 +163,11 @@ private:
         }
     }
 
-    /// Both texts of the current value. The record loop asks for the plain text and then the
-    /// display text of one value, and a log repeats the same few hundred dates, minutes and
-    /// hours values over and over.
-    const Slot &texts() const
+    /// Both texts of the current value `v` (Field::asFloat). The record loop asks for the
+    /// plain text and then the display text of one value, and a log repeats the same few
+    /// hundred dates, minutes and hours values over and over.
+    const Slot &texts(double v) const
     {
-        const double v = m_field.asFloat();
         quint64 bits;
         std::memcpy(&bits, &v, sizeof bits);
         Slot &s = m_slots[((bits * 0x9E3779B97F4A7C15ULL) >> 52) & (kSlots - 1)];

@@ -201,6 +201,72 @@ TEST_F(Component, SelectedRowsOnlyExportsTheCurrentRecordWithoutMoving)
     EXPECT_EQ(data->position(), 3);
 }
 
+TEST_F(Component, ARowKeptFromRecordToRecordHoldsWhatAFreshRowHolds)
+{
+    // The record loop overwrites one row in place; a value that is null, or of another kind,
+    // after the last record's must not keep anything of it.
+    auto defs = [] {
+        return std::vector<FieldDef>{FieldDef::named(QStringLiteral("D"), ExportFieldType::Date),
+                                     FieldDef::named(QStringLiteral("B"), ExportFieldType::Boolean),
+                                     FieldDef::named(QStringLiteral("H"), ExportFieldType::Float),
+                                     FieldDef::named(QStringLiteral("T"))};
+    };
+    MemoryDataSet kept(defs()), fresh(defs());
+    const QVariant null;
+    for (MemoryDataSet *ds : {&kept, &fresh}) {
+        ds->addRow({dateValue(2026, 3, 2), true, 1.5, QStringLiteral("a")});
+        ds->addRow({null, null, null, null});
+        ds->addRow({dateValue(2026, 3, 4), false, 2.0, QString()});
+        ds->addRow({null, true, null, QStringLiteral("b")});
+    }
+    for (const bool utf8 : {false, true}) {
+        TExportTable a, b;
+        a.setDataSet(&kept);
+        b.setDataSet(&fresh);
+        QStringList names;
+        ExportRow row;
+        for (TExportTable *c : {&a, &b}) {
+            c->setOptions(NumberRows | ShowColHeaders);
+            c->setUtf8Texts(utf8);
+            c->FillColumnNames(names);
+            c->BeginExport();
+            c->ResetCounters();
+        }
+        int n = 0;
+        while (a.HasMoreItems() && b.HasMoreItems()) {
+            ExportRow newRow;
+            a.NextItem(row);
+            b.NextItem(newRow);
+            ++n;
+            ASSERT_EQ(row.size(), newRow.size());
+            for (size_t i = 0; i < row.size(); ++i) {
+                const ExportValue &x = row[i], &y = newRow[i];
+                const std::string at = std::to_string(n) + "/" + std::to_string(i);
+                EXPECT_EQ(x.isUtf8, y.isUtf8) << at;
+                EXPECT_EQ(x.isUtf8 ? QString::fromUtf8(x.utf8) : x.text,
+                          y.isUtf8 ? QString::fromUtf8(y.utf8) : y.text)
+                    << at;
+                EXPECT_EQ(x.hasInfo, y.hasInfo) << at;
+                EXPECT_EQ(x.info.HasDisplayText, y.info.HasDisplayText) << at;
+                if (x.info.HasDisplayText) {
+                    EXPECT_EQ(x.info.DisplayText, y.info.DisplayText) << at;
+                }
+                EXPECT_EQ(x.info.BoolState, y.info.BoolState) << at;
+                EXPECT_EQ(x.hasSerial, y.hasSerial) << at;
+                if (x.hasSerial) {
+                    EXPECT_EQ(x.serial, y.serial) << at;
+                }
+            }
+            // The item number, as text or as bytes.
+            EXPECT_EQ(row[0].isUtf8, utf8);
+            EXPECT_EQ(utf8 ? QString::fromUtf8(row[0].utf8) : row[0].text, QString::number(n));
+        }
+        EXPECT_EQ(n, 4);
+        a.EndExport();
+        b.EndExport();
+    }
+}
+
 TEST_F(Component, ForgetsADestroyedDataSet)
 {
     auto other = makeTimeLog();

@@ -102,6 +102,56 @@ TEST(TextRoutines, OnePassAppendsMatchStripInsertAndUtf8)
     EXPECT_EQ(joined, QStringLiteral("a\U0001F600").toUtf8());
 }
 
+TEST(Stripping, FromUtf8BytesGivesWhatTheDecodedTextGives)
+{
+    // The bytes a store hands over are stripped as the text they decode to would be: valid
+    // UTF-8 copied through, anything else as its replacement characters.
+    std::vector<QByteArray> texts = {
+        QByteArray(),
+        "plain",
+        "a \"quoted\" \x01\x1f text\r\n",
+        QStringLiteral("Müller & Søn – café ☕ \U0001F600 \"x\"").toUtf8(),
+        "\xef\xbb\xbf"
+        "BOM first",
+        "\xef\xbb\xbf\xef\xbb\xbf"
+        "two BOMs",
+        "BOM \xef\xbb\xbf"
+        "inside",
+        "lone \x80 continuation",
+        "cut \xe2\x82",
+        "overlong \xc0\xaf and \xe0\x80\xaf",
+        "surrogate \xed\xa0\x80 half",
+        "beyond \xf4\x90\x80\x80 U+10FFFF",
+        "noncharacter \xef\xbf\xbe",
+        QByteArray("nul \0 inside \"", 17),
+        QByteArray(300, '"'),
+    };
+    // A stop byte at every place of the sixteen-byte runs and beyond.
+    for (const char *stop : {"\"", "\x01", "\xc3\xbc", "\x7f", "\xff"}) {
+        for (int at = 0; at < 36; ++at) {
+            QByteArray t = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOP";
+            t.replace(at, 1, stop);
+            texts.push_back(t);
+        }
+    }
+    for (const QByteArray &t : texts) {
+        const QString decoded = QString::fromUtf8(t);
+        for (const char q : {'"', ';', '\0'}) {
+            for (const bool enclose : {false, true}) {
+                if (enclose && q == '\0')
+                    continue;
+                QByteArray expected("lead,"), got("lead,");
+                AppendStrippedUtf8(expected, decoded, q, enclose);
+                AppendStrippedUtf8(got, QByteArrayView(t), q, enclose);
+                EXPECT_EQ(got, expected) << t.toHex().constData() << " " << int(q);
+            }
+        }
+        if (QByteArrayView(t).isValidUtf8()) {
+            EXPECT_EQ(Utf16Length(t), decoded.size()) << t.toHex().constData();
+        }
+    }
+}
+
 TEST_F(Routines, CreatedLineShowsTheTimeOfDayAsEveryOtherTimeIsShown)
 {
     services.clock->set(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)));

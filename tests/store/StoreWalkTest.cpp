@@ -243,6 +243,103 @@ TEST_F(StoreWalkTest, AWalkThatReadsOneFieldStillLeavesWholeRecordsBehind)
     m_t->enableControls();
 }
 
+TEST_F(StoreWalkTest, AWalksUndecodedReadsGiveWhatItsDecodedValuesGive)
+{
+    // The bytes, numbers and null tests a walk gives before a field is decoded must be what
+    // asString, asFloat and isNull give after it, for every storage class a file may hold.
+    addMany(12);
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(pathOf(QStringLiteral("Tinout201.DAT"))), &db),
+              SQLITE_OK);
+    for (const QString &sql : {
+             QStringLiteral("UPDATE Tinout201 SET CustName = 'Müller € \U0001F600', "
+                            "TaskDes = '' WHERE rowid = 1"),
+             QStringLiteral("UPDATE Tinout201 SET TaskDes = NULL, Hours = NULL, Billable = NULL "
+                            "WHERE rowid = 2"),
+             QStringLiteral("UPDATE Tinout201 SET Hours = '2.5', TimeIn = 90000000, "
+                            "Billable = 'yes' WHERE rowid = 3"),
+             QStringLiteral("UPDATE Tinout201 SET Hours = 3, TimeOut = -5, WDate = 40001.0 "
+                            "WHERE rowid = 4"),
+             QStringLiteral("UPDATE Tinout201 SET CustName = X'4a6f62', Hours = 'n/a' "
+                            "WHERE rowid = 5"),
+         }) {
+        char *error = nullptr;
+        EXPECT_EQ(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error), SQLITE_OK)
+            << (error ? error : "");
+        sqlite3_free(error);
+    }
+    sqlite3_close(db);
+    m_t->refresh();
+
+    const char *names[] = {"WDate",   "CustName", "JobDes",   "TaskDes", "TimeIn",
+                           "TimeOut", "Hours",    "Billable", "Notes"};
+    m_t->disableControls();
+    int records = 0, fastTexts = 0, fastNumbers = 0;
+    for (m_t->first(); !m_t->eof(); m_t->next(), ++records) {
+        // All undecoded reads first, then the decoded answers.
+        struct Read
+        {
+            bool utf8 = false, number = false, null = false;
+            QByteArray bytes;
+            double value = 0;
+        };
+        std::vector<Read> reads;
+        for (const char *n : names) {
+            Read r;
+            r.utf8 = f(n).readUtf8(r.bytes);
+            r.number = f(n).readNumber(r.value, r.null);
+            reads.push_back(r);
+        }
+        std::vector<bool> nulls;
+        for (const char *n : names)
+            nulls.push_back(f(n).isNull());
+        for (size_t i = 0; i < reads.size(); ++i) {
+            Field &field = f(names[i]);
+            const Read &r = reads[i];
+            const QString where =
+                QStringLiteral("%1 of %2").arg(QLatin1String(names[i])).arg(m_t->currentRowId());
+            if (r.utf8) {
+                ++fastTexts;
+                EXPECT_FALSE(nulls[i]) << qPrintable(where);
+                EXPECT_EQ(QString::fromUtf8(r.bytes), field.asString()) << qPrintable(where);
+            }
+            if (r.number) {
+                ++fastNumbers;
+                EXPECT_EQ(r.null, nulls[i]) << qPrintable(where);
+                if (!r.null) {
+                    EXPECT_EQ(r.value, field.asFloat()) << qPrintable(where);
+                }
+            }
+        }
+        // Once decoded, nothing is handed over undecoded any more.
+        f("CustName").value();
+        f("Hours").value();
+        QByteArray bytes;
+        double value = 0;
+        bool null = false;
+        EXPECT_FALSE(f("CustName").readUtf8(bytes));
+        EXPECT_FALSE(f("Hours").readNumber(value, null));
+    }
+    m_t->enableControls();
+    EXPECT_EQ(records, 12);
+    EXPECT_GT(fastTexts, 25);
+    EXPECT_GT(fastNumbers, 50);
+
+    // The unusual storage classes are not handed over undecoded but read the usual way.
+    m_t->disableControls();
+    m_t->first();
+    while (!m_t->eof() && m_t->currentRowId() != 5)
+        m_t->next();
+    ASSERT_FALSE(m_t->eof());
+    QByteArray bytes;
+    double value = 0;
+    bool null = false;
+    EXPECT_FALSE(f("CustName").readUtf8(bytes));      // a blob in a text column
+    EXPECT_FALSE(f("Hours").readNumber(value, null)); // a text in a number column
+    EXPECT_EQ(f("CustName").asString(), QStringLiteral("Job"));
+    m_t->enableControls();
+}
+
 TEST_F(StoreWalkTest, DeletingTheWholeViewInOneBatchWalksItOnce)
 {
     addMany(700);
