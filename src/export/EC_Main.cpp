@@ -417,11 +417,27 @@ qsizetype Utf16Length(QByteArrayView utf8)
 {
     if (utf8.startsWith("\xef\xbb\xbf"))
         utf8 = utf8.sliced(3);
-    qsizetype n = 0;
-    for (const char b : utf8) {
-        const auto c = static_cast<unsigned char>(b);
-        n += (c & 0xC0) != 0x80; // a character starts here
-        n += c >= 0xF0;          // beyond the first plane: a surrogate pair
+    // Every byte but a continuation byte starts a character; one beyond the first plane (a
+    // four-byte lead) takes two code units.
+    const char *p = utf8.data();
+    const qsizetype size = utf8.size();
+    qsizetype n = size;
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= size; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+        // As signed bytes: continuation bytes are -128..-65, four-byte leads -16..-9.
+        const int continuation = _mm_movemask_epi8(_mm_cmplt_epi8(v, _mm_set1_epi8(-64)));
+        const int lead4 = _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-17)),
+                                                          _mm_cmplt_epi8(v, _mm_setzero_si128())));
+        n += __builtin_popcount(static_cast<unsigned>(lead4)) -
+             __builtin_popcount(static_cast<unsigned>(continuation));
+    }
+#endif
+    for (; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(p[i]);
+        n -= (c & 0xC0) == 0x80;
+        n += c >= 0xF0;
     }
     return n;
 }

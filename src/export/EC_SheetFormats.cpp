@@ -269,7 +269,12 @@ void TDIFExport::writeTuple(const ExportRow &values)
     tempLine(QStringLiteral("BOT"));
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
         const ExportValue &value = values[static_cast<size_t>(i)];
-        const QString v = StripControlChars(value.text);
+        // A text field's bytes, or the item number; a text too long to be surely within the
+        // cell's 255 characters goes the way of the others.
+        const bool bytes = value.isUtf8 && value.utf8.size() <= 255;
+        const QString v = bytes          ? QString()
+                          : value.isUtf8 ? StripControlChars(QString::fromUtf8(value.utf8))
+                                         : StripControlChars(value.text);
         const int k = CellKind(i, v);
         // A blank number is written as an empty string: a numeric tuple entry without a value
         // ("0," then "V") makes readers stop at that record and drop the rest of the file.
@@ -376,7 +381,12 @@ void TSYLKExport::writeRow(const ExportRow &values)
     }
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
         const ExportValue &value = values[static_cast<size_t>(i)];
-        const QString v = StripControlChars(value.text);
+        // A text field's bytes, or the item number; a text too long to be surely within the
+        // cell's 255 characters goes the way of the others.
+        const bool bytes = value.isUtf8 && value.utf8.size() <= 255;
+        const QString v = bytes          ? QString()
+                          : value.isUtf8 ? StripControlChars(QString::fromUtf8(value.utf8))
+                                         : StripControlChars(value.text);
         const int k = CellKind(i, v);
         // "C;X<x>;Y<y>;K<content>" and "F;P<picture>;FG0G;X<x>;Y<y>".
         auto appendPlace = [&] {
@@ -396,6 +406,18 @@ void TSYLKExport::writeRow(const ExportRow &values)
             appendPlace();
             appendBytes(m_bytes, "\r\n");
         };
+        if (bytes) {
+            cellStart();
+            if (k == ckNumber || k == ckCurrency) { // the item number, as it is
+                appendBytes(m_bytes, value.utf8.constData(), value.utf8.size());
+                appendBytes(m_bytes, "\r\n");
+            } else {
+                appendBytes(m_bytes, "\"");
+                AppendStrippedUtf8(m_bytes, QByteArrayView(value.utf8), ';');
+                appendBytes(m_bytes, "\"\r\n");
+            }
+            continue;
+        }
         const bool blank = !IsNotBlank(v);
         switch (k) {
         case ckNumber:

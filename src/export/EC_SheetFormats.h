@@ -42,6 +42,7 @@ public:
 
 protected:
     bool MeasuresTexts() const override { return true; }
+    bool TakesUtf8Texts() const override { return true; }
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
     void WriteFooter() override;

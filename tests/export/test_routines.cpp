@@ -125,6 +125,7 @@ TEST(Stripping, FromUtf8BytesGivesWhatTheDecodedTextGives)
         "noncharacter \xef\xbf\xbe",
         QByteArray("nul \0 inside \"", 17),
         QByteArray(300, '"'),
+        QStringLiteral("x\U0001F600\u00e4\u20ac").repeated(9).toUtf8(),
     };
     // A stop byte at every place of the sixteen-byte runs and beyond.
     for (const char *stop : {"\"", "\x01", "\xc3\xbc", "\x7f", "\xff"}) {
