@@ -64,38 +64,54 @@ bool surelyWider(const QString &paragraph, double narrowest, double width)
     return static_cast<double>(ascii) * narrowest > 1.25 * width;
 }
 
+/// One line of a wrapped text. A line the line breaker made keeps the paragraph's layout and
+/// its number there, so that drawing it need not shape it again.
+struct WrappedLine
+{
+    QString text;
+    std::shared_ptr<const QTextLayout> layout;
+    int line = -1;
+};
+
 /// Lines of @p text wrapped at word boundaries to @p width (inside a word too when the word
 /// alone is wider). Line breaks in the text are kept. A paragraph that fits is measured
 /// through @p widthOf, whose cache then answers for the line it becomes.
 template <typename WidthOf>
-QStringList wrapLines(const QString &text, const QFont &font, const WidthOf &widthOf, double width,
-                      double narrowest)
+std::vector<WrappedLine> wrapLines(const QString &text, const QFont &font, const WidthOf &widthOf,
+                                   double width, double narrowest)
 {
-    QStringList lines;
+    std::vector<WrappedLine> lines;
     QString normalized = text;
     normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     for (const QString &paragraph : normalized.split(u'\n')) {
         if (!surelyWider(paragraph, narrowest, width) && widthOf(paragraph) <= width) {
-            lines.append(paragraph);
+            lines.push_back({paragraph, nullptr, -1});
             continue;
         }
-        QTextLayout textLayout(paragraph, font);
+        auto shared = std::make_shared<QTextLayout>(paragraph, font);
+        QTextLayout &textLayout = *shared;
         textLayout.setTextOption(option);
         textLayout.beginLayout();
         for (QTextLine line = textLayout.createLine(); line.isValid();
              line = textLayout.createLine()) {
             line.setLineWidth(width);
-            QString part = paragraph.mid(line.textStart(), line.textLength());
-            while (!part.isEmpty() && part.back().isSpace())
-                part.chop(1);
-            lines.append(part);
+            WrappedLine wrapped;
+            wrapped.text = paragraph.mid(line.textStart(), line.textLength());
+            while (!wrapped.text.isEmpty() && wrapped.text.back().isSpace())
+                wrapped.text.chop(1);
+            lines.push_back(std::move(wrapped));
         }
         textLayout.endLayout();
+        for (int i = 0; i < textLayout.lineCount(); ++i) {
+            WrappedLine &wrapped = lines[lines.size() - size_t(textLayout.lineCount() - i)];
+            wrapped.layout = shared;
+            wrapped.line = i;
+        }
     }
-    while (!lines.isEmpty() && lines.back().isEmpty())
-        lines.removeLast();
+    while (!lines.empty() && lines.back().text.isEmpty())
+        lines.pop_back();
     return lines;
 }
 
@@ -206,21 +222,24 @@ void ReportRenderer::layoutText(const CompiledItem &ci, const QString &text, boo
     const double lineHeight = fm.lineSpacing();
     const bool autoSize = ci.item->kind() == ReportItem::Kind::Label &&
                           static_cast<const ReportLabel *>(ci.item)->autoSize();
-    QStringList lines;
+    std::vector<WrappedLine> lines;
     if (wrap)
         lines = wrapLines(
             text, ci.font, [&ci](const QString &t) { return ci.widthOf(t); }, ci.box.width(),
             ci.narrowestAscii());
     else if (autoSize || ci.widthOf(text) <= ci.box.width())
-        lines.append(text);
+        lines.push_back({text, nullptr, -1});
     else
-        lines.append(fm.elidedText(text, Qt::ElideRight, ci.box.width()));
+        lines.push_back({fm.elidedText(text, Qt::ElideRight, ci.box.width()), nullptr, -1});
 
     double top = ci.box.top();
-    for (const QString &line : lines) {
+    for (WrappedLine &wrapped : lines) {
+        const QString &line = wrapped.text;
         Fragment f;
         f.kind = Fragment::Kind::Text;
         f.text = line;
+        f.layout = std::move(wrapped.layout);
+        f.line = wrapped.line;
         f.font = &ci.font;
         f.ascent = fm.ascent();
         // A line's width places it only when it is centred or right-aligned.
@@ -293,15 +312,25 @@ void ReportRenderer::paint(const std::vector<Fragment> &fragments, double top)
     for (const Fragment &f : fragments) {
         const QRectF rect = f.rect.translated(0, top);
         switch (f.kind) {
-        case Fragment::Kind::Text:
+        case Fragment::Kind::Text: {
             if (f.text.isEmpty())
                 break;
             if (f.font != m_currentFont) {
                 m_painter.setFont(*f.font);
                 m_currentFont = f.font;
             }
-            m_painter.drawText(QPointF(rect.left(), rect.top() + f.ascent), f.text);
+            // Drawn from a layout where there is one, as drawText would draw it but without
+            // shaping the text again: the line breaker's, or that of a repeated text.
+            const QTextLayout *layout = f.layout ? f.layout.get() : repeatedText(f);
+            if (layout) {
+                const QTextLine line = layout->lineAt(f.layout ? f.line : 0);
+                line.draw(&m_painter, QPointF(rect.left() - line.x(),
+                                              rect.top() + f.ascent - line.y() - line.ascent()));
+            } else {
+                m_painter.drawText(QPointF(rect.left(), rect.top() + f.ascent), f.text);
+            }
             break;
+        }
         case Fragment::Kind::Fill:
             m_painter.fillRect(rect, f.color);
             break;
@@ -323,6 +352,34 @@ void ReportRenderer::paint(const std::vector<Fragment> &fragments, double top)
         }
         }
     }
+}
+
+const QTextLayout *ReportRenderer::repeatedText(const Fragment &f)
+{
+    // drawText shapes its text every time. A text printed a second time is laid out once and
+    // drawn from there on; one seen once (most task lines) is only remembered, for the cost
+    // of a look-up. Bounded per font.
+    constexpr qsizetype kMaxTexts = 4096;
+    QHash<QString, std::shared_ptr<QTextLayout>> &texts = m_repeated[f.font];
+    auto it = texts.find(f.text);
+    if (it == texts.end()) {
+        if (texts.size() >= kMaxTexts)
+            texts.clear();
+        texts.insert(f.text, nullptr);
+        return nullptr;
+    }
+    if (!*it) {
+        auto layout = std::make_shared<QTextLayout>(f.text, *f.font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        option.setTextDirection(m_painter.layoutDirection());
+        layout->setTextOption(option);
+        layout->beginLayout();
+        layout->createLine();
+        layout->endLayout();
+        *it = std::move(layout);
+    }
+    return it->get();
 }
 
 // ---- pages -----------------------------------------------------------------------------

@@ -10,8 +10,10 @@
 #include <QHash>
 #include <QPainter>
 #include <QRectF>
+#include <QTextLayout>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 class QPagedPaintDevice;
@@ -74,6 +76,10 @@ private:
         Kind kind = Kind::Text;
         QRectF rect; ///< relative to the top of the band
         QString text;
+        /// The paragraph the line breaker laid out, when `text` is its line `line`: drawn
+        /// from there, it is not shaped again.
+        std::shared_ptr<const QTextLayout> layout;
+        int line = -1;
         const QFont *font = nullptr;
         double ascent = 0.0;
         bool checked = false;
@@ -92,6 +98,9 @@ private:
     Laid layout(CompiledBand &band);
     void layoutText(const CompiledItem &ci, const QString &text, bool wrap, Laid &laid);
     void paint(const std::vector<Fragment> &fragments, double top);
+    /// The one-line layout of a text printed again and again (dates, names, hours), or null
+    /// for a text not seen before. See paint().
+    const QTextLayout *repeatedText(const Fragment &f);
 
     void walk();
     void flow(CompiledBand &band);
@@ -106,6 +115,9 @@ private:
     ReportDataSet *m_data = nullptr;
     QPainter m_painter;
     const QFont *m_currentFont = nullptr;
+    /// Texts printed so far, by fragment font: their layout from the second time on (null
+    /// after the first).
+    std::unordered_map<const QFont *, QHash<QString, std::shared_ptr<QTextLayout>>> m_repeated;
 
     CompiledBand m_pageHeader, m_title, m_columnHeader, m_detail, m_summary, m_pageFooter;
     std::vector<CompiledBand> m_groupHeaders, m_groupFooters;

@@ -380,6 +380,68 @@ TEST_F(ReportRender, WrappedTextGrowsTheLineAndPushesTheNextRecordDown)
     EXPECT_GT(second, lastWrapped);
 }
 
+TEST_F(ReportRender, ATextPrintedAgainLiesWhereAndAsWideAsTheFirstTime)
+{
+    // A repeated text and a wrapped line are drawn from a kept layout, not shaped anew: each
+    // must print as the first one did, one line pitch further down, and a wrapped task's
+    // lines must start at the column's left edge.
+    for (int i = 0; i < 4; ++i)
+        add("1/2/24", "Müller & Søn", i == 1 ? words("w", 40) : s("Fix the office"), 12.25 + i);
+    Report r;
+    declareListing(r);
+    r.setDataSet(&data);
+    render(r);
+    const QList<test::PdfWord> printed = test::pdfWords(lastPdf);
+    auto all = [&](const char *text) {
+        QList<test::PdfWord> found;
+        for (const test::PdfWord &w : printed)
+            if (w.text == s(text))
+                found.append(w);
+        return found;
+    };
+    constexpr double kTolerance = 0.01; // points: the same glyphs at the same places
+    for (const char *text : {"Müller", "Søn", "Consulting", "1/2/24", "office"}) {
+        const QList<test::PdfWord> found = all(text);
+        ASSERT_GE(found.size(), 3) << text;
+        for (const test::PdfWord &w : found) {
+            EXPECT_NEAR(w.xMin, found[0].xMin, kTolerance) << text;
+            EXPECT_NEAR(w.xMax - w.xMin, found[0].xMax - found[0].xMin, kTolerance) << text;
+            EXPECT_NEAR(w.yMax - w.yMin, found[0].yMax - found[0].yMin, kTolerance) << text;
+        }
+    }
+    // The first and the third record's lines are a fixed pitch apart from the second's
+    // wrapped block; the fourth is one line pitch below the third.
+    const QList<test::PdfWord> fix = all("Fix");
+    ASSERT_EQ(fix.size(), 3);
+    const QList<test::PdfWord> clients = all("Müller");
+    ASSERT_EQ(clients.size(), 4);
+    EXPECT_NEAR(clients[0].yMin, fix[0].yMin, 1.0);
+    EXPECT_NEAR(clients[3].yMin - clients[2].yMin, 0.19 * 72.0, 1.0);
+    // On every line the repeated client stands on the baseline of the hours printed once.
+    for (int i = 0; i < 4; ++i) {
+        const QList<test::PdfWord> hours = all(qPrintable(QString::number(12.25 + i, 'f', 4)));
+        ASSERT_EQ(hours.size(), 1) << i;
+        EXPECT_NEAR(clients[i].yMin, hours[0].yMin, kTolerance) << i;
+        EXPECT_NEAR(clients[i].yMax, hours[0].yMax, kTolerance) << i;
+    }
+    // Each wrapped line starts at the task column's left edge, its words in order.
+    const double taskLeft = (0.5 + 3.83) * 72.0;
+    int lineStarts = 0;
+    double lastY = -1;
+    for (const test::PdfWord &w : printed) {
+        if (!w.text.startsWith(s("w0")))
+            continue;
+        EXPECT_EQ(all(qPrintable(w.text)).size(), 1) << w.text.toStdString();
+        if (w.yMin > lastY + 1.0) {
+            ++lineStarts;
+            EXPECT_NEAR(w.xMin, taskLeft, 1.0) << w.text.toStdString();
+            lastY = w.yMin;
+        }
+        EXPECT_LT(w.xMax, taskLeft + 2.08 * 72.0 + 1.0) << w.text.toStdString();
+    }
+    EXPECT_GT(lineStarts, 3);
+}
+
 TEST_F(ReportRender, WrappedTextContinuesOnTheNextPageWithNothingLost)
 {
     add("1/2/24", "Before", s("short"), 1.0);
