@@ -269,12 +269,7 @@ void TDIFExport::writeTuple(const ExportRow &values)
     tempLine(QStringLiteral("BOT"));
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
         const ExportValue &value = values[static_cast<size_t>(i)];
-        // A text field's bytes, or the item number; a text too long to be surely within the
-        // cell's 255 characters goes the way of the others.
-        const bool bytes = value.isUtf8 && value.utf8.size() <= 255;
-        const QString v = bytes          ? QString()
-                          : value.isUtf8 ? StripControlChars(QString::fromUtf8(value.utf8))
-                                         : StripControlChars(value.text);
+        const QString v = StripControlChars(value.text);
         const int k = CellKind(i, v);
         // A blank number is written as an empty string: a numeric tuple entry without a value
         // ("0," then "V") makes readers stop at that record and drop the rest of the file.

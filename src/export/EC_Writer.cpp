@@ -515,6 +515,11 @@ void appendCp1252(QByteArray &r, QStringView s)
         0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
         0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
         0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    // The leading ASCII, nearly every text whole, goes eight characters at a time.
+    const qsizetype ascii = appendAscii(r, s);
+    if (ascii == s.size())
+        return;
+    s = s.sliced(ascii);
     const qsizetype start = r.size();
     r.resize(start + s.size()); // one byte per UTF-16 unit at most
     char *d = r.data() + start;

@@ -319,6 +319,14 @@ TEST(Settings, CustomTemplateNeedsTenSemicolons)
 TEST(CharacterSets, CodePage1252WithQuestionMarks)
 {
     EXPECT_EQ(toCp1252(QStringLiteral("é€Ł😀")), QByteArray("\xE9\x80??"));
+    // After a run of plain ASCII of any length, at the eight-character steps and between them.
+    for (int n = 0; n < 20; ++n) {
+        const QString lead(n, u'a');
+        EXPECT_EQ(toCp1252(lead + QStringLiteral("é€Ł😀z")),
+                  QByteArray(n, 'a') + QByteArray("\xE9\x80??z"))
+            << n;
+        EXPECT_EQ(toCp1252(lead), QByteArray(n, 'a')) << n;
+    }
 }
 
 } // namespace
