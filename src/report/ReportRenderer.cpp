@@ -93,6 +93,7 @@ std::vector<WrappedLine> wrapLines(const QString &text, const QFont &font, const
         auto shared = std::make_shared<QTextLayout>(paragraph, font);
         QTextLayout &textLayout = *shared;
         textLayout.setTextOption(option);
+        textLayout.setCacheEnabled(true); // keeps the glyphs for drawing after endLayout
         textLayout.beginLayout();
         for (QTextLine line = textLayout.createLine(); line.isValid();
              line = textLayout.createLine()) {
@@ -374,6 +375,7 @@ const QTextLayout *ReportRenderer::repeatedText(const Fragment &f)
         option.setWrapMode(QTextOption::NoWrap);
         option.setTextDirection(m_painter.layoutDirection());
         layout->setTextOption(option);
+        layout->setCacheEnabled(true);
         layout->beginLayout();
         layout->createLine();
         layout->endLayout();
