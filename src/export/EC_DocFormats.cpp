@@ -3,11 +3,44 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kv {
 
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
+
+/// Whether a cell's text is one HtmlText hands back as it is: no control character, nothing
+/// to escape, and neither the ':' nor the '@' every link holds. Eight characters at a time.
+bool plainCell(QStringView s)
+{
+    const char16_t *p = s.utf16();
+    const qsizetype n = s.size();
+    qsizetype i = 0;
+    const auto special = [](char16_t c) {
+        return c < 32 || c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u':' || c == u'@';
+    };
+#if defined(__SSE2__)
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+        // Unsigned: 32 - c saturates to 0 for every c from 32 up.
+        __m128i hit = _mm_cmpeq_epi16(_mm_subs_epu16(_mm_set1_epi16(32), v), _mm_setzero_si128());
+        hit = _mm_andnot_si128(hit, _mm_set1_epi16(-1)); // c < 32
+        for (const char16_t c : {u'&', u'<', u'>', u'"', u':', u'@'})
+            hit = _mm_or_si128(hit, _mm_cmpeq_epi16(v, _mm_set1_epi16(static_cast<short>(c))));
+        if (_mm_movemask_epi8(hit) != 0)
+            return false;
+    }
+#endif
+    for (; i < n; ++i) {
+        if (special(p[i]))
+            return false;
+    }
+    return true;
+}
 
 QString htmlEscape(const QString &s)
 {
@@ -137,6 +170,8 @@ QString THTMLExport::AutoLink(const QString &text)
 
 QString THTMLExport::HtmlText(const QString &s, bool link) const
 {
+    if (plainCell(s))
+        return s;
     const bool ignoreBreaks = component().HTML_Options().testFlag(htIgnoreLineBreaks);
     const bool autoLink = link && component().HTML_Options().testFlag(htAutoLink);
     // Most texts hold nothing to escape and no control character: one look tells.

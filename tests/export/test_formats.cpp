@@ -345,6 +345,35 @@ TEST_F(FormatDetails, HtmlEscapesMarkupOfValuesTitleAndHeader)
     EXPECT_TRUE(page.contains("M&#252;ller &amp; S&#248;n"));
 }
 
+TEST_F(FormatDetails, HtmlTextSeesMarkupLinksAndControlsWhereverTheyStand)
+{
+    // At every place of the eight-character runs and beyond: a character to escape or to
+    // drop is never handed back as it is, nor is an address, and plain text always is.
+    QBuffer sink;
+    auto writer = CreateExportWriter(component, xHTML, QString(), &sink);
+    const auto &html = static_cast<const THTMLExport &>(*writer);
+    const QString base(24, u'a');
+    for (int at = 0; at < 20; ++at) {
+        EXPECT_EQ(html.HtmlText(base, true), base);
+        for (const char *c : {"&", "<", ">", "\"", "\x01", "\t", "\n"}) {
+            QString t = base;
+            t.replace(at, 1, QString::fromLatin1(c));
+            EXPECT_NE(html.HtmlText(t, true), t) << at << " " << int(c[0]);
+        }
+        // A colon or an '@' that starts no link leaves the text as it is; a link is made.
+        for (const char *c : {":", "@"}) {
+            QString t = base;
+            t.replace(at, 1, QString::fromLatin1(c));
+            EXPECT_EQ(html.HtmlText(t, true), t) << at << " " << c;
+        }
+        QString mail = base;
+        mail.replace(at, 4, QStringLiteral(" a@b.cd "));
+        EXPECT_TRUE(html.HtmlText(mail, true).contains(QStringLiteral("href=\"mailto:a@b.cd\"")))
+            << at;
+        EXPECT_EQ(html.HtmlText(mail, false), mail) << at;
+    }
+}
+
 TEST(HtmlAutoLink, LinksAddressesAndLeavesOtherText)
 {
     EXPECT_EQ(THTMLExport::AutoLink(QStringLiteral("see http://a.example/x, then")),
