@@ -413,6 +413,24 @@ void AppendStrippedUtf8(QByteArray &out, QByteArrayView s, char doubled, bool en
     out.resize(d - out.data());
 }
 
+bool IsAscii(QByteArrayView s)
+{
+    const char *p = s.data();
+    const qsizetype n = s.size();
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= n; i += 16) {
+        if (_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i))) != 0)
+            return false;
+    }
+#endif
+    for (; i < n; ++i) {
+        if (static_cast<unsigned char>(p[i]) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 qsizetype Utf16Length(QByteArrayView utf8)
 {
     if (utf8.startsWith("\xef\xbb\xbf"))

@@ -230,6 +230,8 @@ void AppendStrippedUtf8(QByteArray &out, QStringView s, char doubled = 0, bool e
 /// The same from a text in UTF-8: gives what the text decoded from `s` (QString::fromUtf8) gives:
 /// bytes that are not valid UTF-8 become replacement characters, a byte-order mark in front goes.
 void AppendStrippedUtf8(QByteArray &out, QByteArrayView s, char doubled = 0, bool enclose = false);
+/// Whether every byte of `s` is ASCII (below 0x80).
+bool IsAscii(QByteArrayView s);
 /// The length in UTF-16 code units of the valid UTF-8 text `utf8` (as QString::fromUtf8 decodes
 /// it, without a byte-order mark in front).
 qsizetype Utf16Length(QByteArrayView utf8);

@@ -219,8 +219,13 @@ TDIFExport::~TDIFExport()
 void TDIFExport::tempLine(QStringView s)
 {
     // Lines gather in one buffer that goes to the file in blocks: a tuple is a dozen lines.
-    constexpr qsizetype kBlock = 1 << 16;
     appendCp1252(m_tempBytes, s);
+    endTempLine();
+}
+
+void TDIFExport::endTempLine()
+{
+    constexpr qsizetype kBlock = 1 << 16;
     appendBytes(m_tempBytes, "\r\n");
     if (m_tempBytes.size() >= kBlock)
         flushTemp();
@@ -269,7 +274,23 @@ void TDIFExport::writeTuple(const ExportRow &values)
     tempLine(QStringLiteral("BOT"));
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
         const ExportValue &value = values[static_cast<size_t>(i)];
-        const QString v = StripControlChars(value.text);
+        // A text field's bytes, or the item number: in plain ASCII they are the cell's bytes.
+        if (value.isUtf8 && IsAscii(value.utf8)) {
+            const int k = CellKind(i, QString());
+            if (k == ckNumber || k == ckCurrency) { // the item number, as it is
+                appendBytes(m_tempBytes, "0,");
+                appendBytes(m_tempBytes, value.utf8.constData(), value.utf8.size());
+                endTempLine();
+                tempLine(u"V");
+            } else {
+                tempLine(u"1,0");
+                AppendStrippedUtf8(m_tempBytes, QByteArrayView(value.utf8), '"', true);
+                endTempLine();
+            }
+            continue;
+        }
+        const QString v =
+            StripControlChars(value.isUtf8 ? QString::fromUtf8(value.utf8) : value.text);
         const int k = CellKind(i, v);
         // A blank number is written as an empty string: a numeric tuple entry without a value
         // ("0," then "V") makes readers stop at that record and drop the rest of the file.

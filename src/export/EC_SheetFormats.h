@@ -18,6 +18,8 @@ public:
 
 protected:
     void appendEncoded(QStringView s, QByteArray &out) const override { appendCp1252(out, s); }
+    /// Texts in plain ASCII are the same bytes in code page 1252; others are decoded.
+    bool TakesUtf8Texts() const override { return true; }
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
     void WriteFooter() override;
@@ -25,6 +27,8 @@ protected:
 private:
     void tempLine(QStringView s);
     void tempLine(const QString &s) { tempLine(QStringView(s)); }
+    /// Ends the line being gathered in m_tempBytes and writes the block when it is full.
+    void endTempLine();
     /// Writes the gathered lines to the temporary file; throws ExportError when it cannot.
     void flushTemp();
     void writeTuple(const ExportRow &values);

@@ -4,6 +4,8 @@
 #include "EC_DocFormats.h"
 #include "ExportTestSupport.h"
 
+#include <algorithm>
+
 using namespace kv;
 using namespace kv::test;
 
@@ -147,6 +149,10 @@ TEST(Stripping, FromUtf8BytesGivesWhatTheDecodedTextGives)
                 EXPECT_EQ(got, expected) << t.toHex().constData() << " " << int(q);
             }
         }
+        EXPECT_EQ(IsAscii(t),
+                  std::all_of(t.begin(), t.end(),
+                              [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            << t.toHex().constData();
         if (QByteArrayView(t).isValidUtf8()) {
             EXPECT_EQ(Utf16Length(t), decoded.size()) << t.toHex().constData();
         }

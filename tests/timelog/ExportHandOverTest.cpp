@@ -187,6 +187,35 @@ TEST_F(TimeLogExportTest, EachFieldFillsItsValueAsItsSeparateAnswersGiveIt)
     EXPECT_GE(bytes, 4 * 3); // client, job type and task of every record
 }
 
+TEST_F(TimeLogExportTest, TextsTheStoreHandsOverAsBytesAreWrittenAsEachFormatWritesText)
+{
+    // CSV, SYLK and DIF take the store's text fields as UTF-8 bytes: quotes, semicolons and
+    // control characters must come out as each format writes them, and other letters in the
+    // format's own character set.
+    post({day(2026, 3, 2), at(9, 0), at(10, 0), QStringLiteral("Müller"), QStringLiteral("Plain"),
+          QStringLiteral("a;b \"c\"\x01" "d"), true});
+    post({day(2026, 3, 3), at(9, 0), at(10, 0), QStringLiteral("Bolt"), QStringLiteral("Plain"),
+          QStringLiteral("x"), true});
+    dm->TBInout->first();
+    TimeLogExport ex(*dm);
+    auto bytesOf = [&](TExportType type, const char *name) {
+        const QString file = path(QString::fromLatin1(name));
+        EXPECT_TRUE(ex.exportToFile(type, false, file)) << name;
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray csv = bytesOf(xText_Comma_Delimited, "t.csv");
+    EXPECT_TRUE(csv.contains(",\"M\xc3\xbcller\",\"Plain\",\"a;b \"\"c\"\"d\","))
+        << csv.constData();
+    const QByteArray sylk = bytesOf(xSYLK, "t.slk");
+    EXPECT_TRUE(sylk.contains(";K\"M\xc3\xbcller\"\r\n")) << sylk.constData();
+    EXPECT_TRUE(sylk.contains(";K\"a;;b \"c\"d\"\r\n")) << sylk.constData();
+    const QByteArray dif = bytesOf(xDIF, "t.dif");
+    EXPECT_TRUE(dif.contains("1,0\r\n\"M\xfcller\"\r\n")) << dif.constData();
+    EXPECT_TRUE(dif.contains("1,0\r\n\"a;b \"\"c\"\"d\"\r\n")) << dif.constData();
+    EXPECT_TRUE(dif.contains("0,2\r\nV\r\n")); // the item number of the second record
+}
+
 TEST_F(TimeLogExportTest, AFileThatCannotBeCreatedFailsWithTheNoteColumnAndControlsBack)
 {
     postLog();
