@@ -98,18 +98,13 @@ std::vector<WrappedLine> wrapLines(const QString &text, const QFont &font, const
         for (QTextLine line = textLayout.createLine(); line.isValid();
              line = textLayout.createLine()) {
             line.setLineWidth(width);
-            WrappedLine wrapped;
-            wrapped.text = paragraph.mid(line.textStart(), line.textLength());
+            WrappedLine wrapped{paragraph.mid(line.textStart(), line.textLength()), shared,
+                                line.lineNumber()};
             while (!wrapped.text.isEmpty() && wrapped.text.back().isSpace())
                 wrapped.text.chop(1);
             lines.push_back(std::move(wrapped));
         }
         textLayout.endLayout();
-        for (int i = 0; i < textLayout.lineCount(); ++i) {
-            WrappedLine &wrapped = lines[lines.size() - size_t(textLayout.lineCount() - i)];
-            wrapped.layout = shared;
-            wrapped.line = i;
-        }
     }
     while (!lines.empty() && lines.back().text.isEmpty())
         lines.pop_back();
