@@ -161,7 +161,8 @@ void TExportDataSet::FillColumnNames(QStringList &names)
     setColumns(names, kinds);
 }
 
-void ExportField::fillValue(ExportValue &v, bool display, bool boolean, bool dateTime) const
+void ExportField::fillValue(ExportValue &v, bool display, bool boolean, bool dateTime,
+                            bool /*borrow*/) const
 {
     v.text = asString();
     v.hasInfo = true;
@@ -181,6 +182,7 @@ void TExportDataSet::FillRow(ExportRow &row, size_t first)
 {
     row.resize(first + m_rowFields.size());
     const bool utf8 = Utf8Texts();
+    const bool borrow = BorrowedTexts();
     for (size_t k = 0; k < m_rowFields.size(); ++k) {
         ExportValue &v = row[first + k];
         const ExportField &f = *m_rowFields[k];
@@ -195,7 +197,7 @@ void TExportDataSet::FillRow(ExportRow &row, size_t first)
             continue;
         }
         v.isUtf8 = false;
-        f.fillValue(v, m_rowHasDisplay[k], m_rowIsBoolean[k], m_rowIsDateTime[k]);
+        f.fillValue(v, m_rowHasDisplay[k], m_rowIsBoolean[k], m_rowIsDateTime[k], borrow);
     }
 }
 

@@ -142,6 +142,11 @@ public:
     /// Run sets it before the first record.
     bool Utf8Texts() const { return m_utf8Texts; }
     void setUtf8Texts(bool on) { m_utf8Texts = on; }
+    /// Whether the running writer reads a row's texts only while it writes that row, so that
+    /// they may point into the data set's storage (ExportField::fillValue); set with
+    /// Utf8Texts.
+    bool BorrowedTexts() const { return m_borrowedTexts; }
+    void setBorrowedTexts(bool on) { m_borrowedTexts = on; }
     virtual bool HasMoreItems() = 0;
 
     // Component state.
@@ -215,6 +220,7 @@ private:
     bool m_minimizedForViewer = false;
     qint64 m_recordsLeftOut = 0;
     bool m_utf8Texts = false;
+    bool m_borrowedTexts = false;
 };
 
 /// Removes every character below code 32.

@@ -13,6 +13,7 @@ public:
 
 protected:
     bool TakesUtf8Texts() const override { return true; }
+    bool TakesBorrowedTexts() const override { return true; }
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
 
@@ -30,6 +31,7 @@ public:
     using TCustomTextExport::TCustomTextExport;
 
 protected:
+    bool TakesBorrowedTexts() const override { return true; }
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
 

@@ -103,6 +103,7 @@ bool TCustomExport::Run()
         try {
             ExportRow row;
             m_component.setUtf8Texts(TakesUtf8Texts());
+            m_component.setBorrowedTexts(TakesBorrowedTexts());
             WriteHeader(m_component.ColumnNames());
             m_component.ResetCounters();
             bool cancelled = false;

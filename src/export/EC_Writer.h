@@ -81,6 +81,10 @@ protected:
     /// Whether the writer takes text fields as UTF-8 bytes (ExportValue::isUtf8) where the data
     /// set has them so.
     virtual bool TakesUtf8Texts() const { return false; }
+    /// Whether the writer reads a row's texts only within WriteRecord and keeps no copy of one
+    /// (a measure such as a length is fine), so that the data set may lend them rather than
+    /// share them (ExportField::fillValue).
+    virtual bool TakesBorrowedTexts() const { return false; }
     /// Whether the writer uses the longest text of each column (m_textLengths), which
     /// WriteRecord then keeps.
     virtual bool MeasuresTexts() const { return false; }

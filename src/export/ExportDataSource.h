@@ -74,8 +74,12 @@ public:
 
     /// Fills @p v with the current record's value as the writers take it: the plain text, and
     /// where asked for the display text, the Boolean state and the date-time value. The default
-    /// reads them through the functions above; a data set may answer in one go.
-    virtual void fillValue(ExportValue &v, bool display, bool boolean, bool dateTime) const;
+    /// reads them through the functions above; a data set may answer in one go. With @p borrow
+    /// the texts may point into the data set's own storage instead of holding a reference
+    /// (QString::fromRawData): they stay valid until this field's next fillValue, and the writer
+    /// keeps none of them beyond the record (TExportXComponent::BorrowedTexts).
+    virtual void fillValue(ExportValue &v, bool display, bool boolean, bool dateTime,
+                           bool borrow) const;
     /// Text and memo fields: copies the current record's plain text into @p out as UTF-8 and
     /// returns true when the data set holds it so and can hand it over without decoding it.
     /// False leaves the value to fillValue; the default always answers so.

@@ -78,7 +78,8 @@ public:
     /// One look at the record buffer and, for dates, times and numbers, one look-up of the
     /// value's texts, where the separate questions would ask for each again. Texts and
     /// Booleans show their plain text as it is (Field::displayText).
-    void fillValue(ExportValue &v, bool display, bool boolean, bool dateTime) const override
+    void fillValue(ExportValue &v, bool display, bool boolean, bool dateTime,
+                   bool borrow) const override
     {
         const bool boolField = m_field.dataType() == FieldType::Boolean;
         // A walk's record hands dates, times, numbers and Booleans over from the store
@@ -92,7 +93,7 @@ public:
                 number = m_field.asFloat();
         }
         if (null || !(m_cached || m_textIsDisplay || boolField)) {
-            ExportField::fillValue(v, display, boolean, dateTime);
+            ExportField::fillValue(v, display, boolean, dateTime, borrow);
             return;
         }
         v.hasInfo = true;
@@ -101,10 +102,18 @@ public:
             // The same text as the last record's (a date, a Boolean) is left as it is, without
             // a reference taken and one dropped.
             const Slot &s = texts(number);
-            if (!v.text.isSharedWith(s.plain))
-                v.text = s.plain;
-            if (display && !v.info.DisplayText.isSharedWith(s.display))
-                v.info.DisplayText = s.display;
+            if (borrow) {
+                // Lent rather than shared: a slot changes only in this field's next texts(),
+                // and a reference taken and dropped per value costs more than the rest.
+                lend(v.text, s.plain);
+                if (display)
+                    lend(v.info.DisplayText, s.display);
+            } else {
+                if (!v.text.isSharedWith(s.plain))
+                    v.text = s.plain;
+                if (display && !v.info.DisplayText.isSharedWith(s.display))
+                    v.info.DisplayText = s.display;
+            }
             if (dateTime) {
                 // A date's or a time's value is the number the texts are kept under.
                 v.serial = s.value;
@@ -150,6 +159,16 @@ private:
     /// memory for a column of mostly distinct values (hours of odd lengths), and no hashing
     /// beyond a multiply for the repeated ones.
     static constexpr size_t kSlots = 4096;
+
+    /// Makes `to` read the characters of `from` in place. An empty text is shared instead, so
+    /// that it stays an empty text rather than a null one.
+    static void lend(QString &to, const QString &from)
+    {
+        if (from.isEmpty())
+            to = from;
+        else if (to.constData() != from.constData() || to.size() != from.size())
+            to.setRawData(from.constData(), from.size());
+    }
 
     static bool isFormatted(const Field &f)
     {
