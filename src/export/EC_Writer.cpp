@@ -394,7 +394,7 @@ void TCustomShellViewExport::openViewer()
     }
 }
 
-void TCustomShellViewExport::openStream()
+void TCustomShellViewExport::openStream(bool background)
 {
     if (m_sink) {
         if (!m_sink->isOpen() && !m_sink->open(QIODevice::WriteOnly))
@@ -403,16 +403,31 @@ void TCustomShellViewExport::openStream()
         return;
     }
     m_file = std::make_unique<QFile>(m_fileName);
-    if (!m_file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Written in the background, the file needs no buffer of its own: the writer gathers chunks.
+    const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Truncate |
+                                     (background ? QIODevice::Unbuffered : QIODevice::NotOpen);
+    if (!m_file->open(mode)) {
         const QString error = m_file->errorString();
         m_file.reset();
         throw ExportError(QStringLiteral("%1: %2").arg(m_fileName, error));
     }
     m_out = m_file.get();
+    if (background) {
+        m_background = std::make_unique<BackgroundFileWriter>(std::move(m_file));
+        m_out = m_background.get();
+    }
 }
 
 void TCustomShellViewExport::closeStream()
 {
+    if (m_background) {
+        const bool written = m_background->finish();
+        m_background.reset();
+        m_out = nullptr;
+        if (!written)
+            throw ExportError(failureMessage());
+        return;
+    }
     if (!m_file)
         return;
     const bool flushed = m_file->flush();
@@ -428,7 +443,8 @@ void TCustomShellViewExport::closeStream()
 void TCustomTextExport::OpenOutput()
 {
     TCustomShellViewExport::OpenOutput();
-    openStream();
+    // Text is only ever appended: the file is written while the next records are formatted.
+    openStream(true);
 }
 
 void TCustomTextExport::closeOutput()
@@ -498,6 +514,8 @@ void TCustomTextExport::flushOutput()
 {
     if (m_file && !m_file->flush())
         throw ExportError(m_file->errorString());
+    if (m_background && !m_background->flush())
+        throw ExportError(m_background->errorString());
 }
 
 // ---- character sets and the footer format ----

@@ -4,6 +4,7 @@
 // lines ending in CR LF to a QIODevice in the character set of its format.
 #pragma once
 
+#include "BackgroundFile.h"
 #include "EC_Main.h"
 #include "ExportLocale.h"
 
@@ -160,8 +161,9 @@ protected:
     void openViewer();
 
     /// Opens the sink, or the file m_fileName for writing; the device is then m_out. Throws
-    /// ExportError naming the file when it cannot be created.
-    void openStream();
+    /// ExportError naming the file when it cannot be created. A writer that only appends may
+    /// have the file written on a thread of its own (`background`, BackgroundFileWriter).
+    void openStream(bool background = false);
     /// Flushes and closes a file opened by openStream (a sink stays open); throws ExportError
     /// with failureMessage() when buffered bytes cannot be written.
     void closeStream();
@@ -169,6 +171,8 @@ protected:
     QString m_fileName;
     QString m_viewerError;
     std::unique_ptr<QFile> m_file;
+    /// The file when openStream wrote it in the background (m_file is then empty).
+    std::unique_ptr<BackgroundFileWriter> m_background;
     QIODevice *m_out = nullptr;
 };
 

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace kv::test {
 
@@ -92,6 +93,20 @@ RunResult runWriter(TExportTable &c, TExportType type, QIODevice *sink)
         r.ok = w->Run();
     w->Finish();
     r.bytes = type == xClipboard ? Services::instance().clipboard().text().toUtf8() : buffer.data();
+    return r;
+}
+
+RunResult runWriterToFile(TExportTable &c, TExportType type, const QString &path)
+{
+    RunResult r;
+    c.setItemTotal(c.GetItemCount());
+    std::unique_ptr<TCustomExport> w = CreateExportWriter(c, type, path);
+    r.created = w->Create();
+    if (r.created)
+        r.ok = w->Run();
+    w->Finish();
+    if (QFile f(path); QFileInfo(path).isFile() && f.open(QIODevice::ReadOnly))
+        r.bytes = f.readAll();
     return r;
 }
 

@@ -72,6 +72,9 @@ struct RunResult
 /// Runs one writer of `type` over the component into a buffer (or, for the clipboard, the fake
 /// clipboard, returned as UTF-8).
 RunResult runWriter(TExportTable &c, TExportType type, QIODevice *sink = nullptr);
+/// Runs one writer of `type` over the component into the file `path`; `bytes` is what the file
+/// then holds.
+RunResult runWriterToFile(TExportTable &c, TExportType type, const QString &path);
 
 /// Compares with tests/data/export/<name>; with KV_UPDATE_GOLDEN=1 writes the file instead.
 ::testing::AssertionResult matchesGolden(const QByteArray &actual, const QString &name);

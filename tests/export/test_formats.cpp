@@ -6,6 +6,8 @@
 #include "EC_SheetFormats.h"
 #include "ExportTestSupport.h"
 
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QtEndian>
 #include <cstring>
 
@@ -99,6 +101,34 @@ TEST_P(ExportFormat, FullDiskFailsTheRunWithTheFormatsMessage)
                                                                  : ExportText::textFileFailed();
     ASSERT_EQ(services.messages->shown.size(), 1);
     EXPECT_EQ(services.messages->shown[0].kind, MsgKind::Error);
+    EXPECT_EQ(services.messages->lastText(), expected);
+}
+
+TEST_P(ExportFormat, AFileGetsTheSinksBytesAndAFullDiskTheFormatsMessage)
+{
+    // Files are written as the run goes (text formats on a thread of their own): what reaches
+    // the disk must be what a sink receives, and a failure of the disk must still fail the run.
+    if (GetParam().type == xClipboard)
+        GTEST_SKIP() << "the clipboard writers have no output file";
+    LocaleScope locale(QLocale(QLocale::English, QLocale::UnitedStates));
+    applyTimeLogProfile(component);
+    setDetailed();
+    QTemporaryDir dir;
+    const RunResult file =
+        runWriterToFile(component, GetParam().type, dir.filePath(QStringLiteral("out")));
+    ASSERT_TRUE(file.created);
+    EXPECT_TRUE(file.ok) << services.messages->lastText().toStdString();
+    EXPECT_TRUE(matchesGolden(file.bytes, golden("timelog")));
+    EXPECT_TRUE(services.messages->shown.empty());
+
+    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+        GTEST_SKIP() << "no /dev/full here";
+    const RunResult full = runWriterToFile(component, GetParam().type, QStringLiteral("/dev/full"));
+    ASSERT_TRUE(full.created);
+    EXPECT_FALSE(full.ok);
+    const QString expected = GetParam().type == xMicrosoft_Excel ? ExportText::exportFailed()
+                                                                 : ExportText::textFileFailed();
+    ASSERT_EQ(services.messages->shown.size(), 1);
     EXPECT_EQ(services.messages->lastText(), expected);
 }
 
