@@ -329,6 +329,7 @@ void StoreConnection::openForReading()
     exec(QStringLiteral("PRAGMA cell_size_check = ON"), StoreError::kOpenFailed);
     exec(QStringLiteral("PRAGMA temp_store = MEMORY"), StoreError::kOpenFailed);
     exec(QStringLiteral("PRAGMA cache_size = -16384"), StoreError::kOpenFailed);
+    m_mapAllowed = !isNetworkFileSystem(QFileInfo(m_path).absolutePath());
 }
 
 StoreConnection::FileIdentity StoreConnection::identity() const
@@ -496,6 +497,7 @@ bool StoreConnection::createFile(const TableSchema &schema, const QString &sqlTa
 void StoreConnection::configure()
 {
     const bool network = isNetworkFileSystem(QFileInfo(m_path).absolutePath());
+    m_mapAllowed = !network;
     SqlQuery mode(*this, network ? QStringLiteral("PRAGMA journal_mode = DELETE")
                                  : QStringLiteral("PRAGMA journal_mode = WAL"));
     if (mode.next(StoreError::kOpenFailed))
@@ -504,9 +506,10 @@ void StoreConnection::configure()
     exec(QStringLiteral("PRAGMA cell_size_check = ON"), StoreError::kOpenFailed);
     // Savepoints of posts inside a batch keep their undo pages in memory, not in a temp file.
     exec(QStringLiteral("PRAGMA temp_store = MEMORY"), StoreError::kOpenFailed);
-    // Walks in client or job order read the table pages in random order: a larger page cache.
-    // (A memory map was tried: it made date-order walks slower and counted the mapped file
-    // into the program's resident memory.)
+    // Walks in client or job order read the table pages in random order: a larger page cache,
+    // and a memory map while such a walk runs (beginMappedReads). The map is not on all the
+    // time: it makes walks in file order no faster and counts every page read into the
+    // program's resident memory.
     exec(QStringLiteral("PRAGMA cache_size = -16384"), StoreError::kOpenFailed);
 }
 
@@ -645,6 +648,49 @@ void StoreConnection::endOpenReads()
     m_openReads.clear();
     for (OpenRead *read : reads)
         read->endRead();
+}
+
+namespace {
+/// The most of a file SQLite maps (it stops at its own limit, and reads the rest as before).
+constexpr qint64 kMapBytes = qint64(1) << 40;
+} // namespace
+
+bool StoreConnection::beginMappedReads()
+{
+    // Inside a write transaction the check must stay on for the pages the write reads.
+    if (!m_mapAllowed || !m_db || !sqlite3_get_autocommit(m_db))
+        return false;
+    if (m_mappedReads == 0) {
+        const QByteArray sql =
+            QByteArrayLiteral("PRAGMA cell_size_check = OFF; PRAGMA mmap_size = ") +
+            QByteArray::number(kMapBytes);
+        if (sqlite3_exec(m_db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+            sqlite3_exec(m_db, "PRAGMA mmap_size = 0; PRAGMA cell_size_check = ON", nullptr,
+                         nullptr, nullptr);
+            return false;
+        }
+    }
+    ++m_mappedReads;
+    return true;
+}
+
+qint64 StoreConnection::pagesRead() const
+{
+    int current = 0, highest = 0;
+    if (!m_db ||
+        sqlite3_db_status(m_db, SQLITE_DBSTATUS_CACHE_MISS, &current, &highest, 0) != SQLITE_OK)
+        return 0;
+    return current;
+}
+
+void StoreConnection::endMappedReads() noexcept
+{
+    if (m_mappedReads <= 0 || --m_mappedReads > 0 || !m_db)
+        return;
+    // The map goes once no statement holds a page of it: the read that ends has let go of its
+    // statement already.
+    sqlite3_exec(m_db, "PRAGMA mmap_size = 0; PRAGMA cell_size_check = ON", nullptr, nullptr,
+                 nullptr);
 }
 
 void StoreConnection::beginWrite(const WriteWait &wait)

@@ -153,6 +153,20 @@ public:
     /// Ends every open read (before a write; beginWrite does it itself).
     void endOpenReads();
 
+    /// Page reads through a memory map of the file, for an open read whose records lie
+    /// scattered over the file: a page then costs a memory access instead of a system call.
+    /// Calls nest; the map is on from the first begin to the last end. SQLite's cell-size
+    /// check (on otherwise) is off meanwhile, as it would run again at every access of a mapped
+    /// page. Only on local file systems, where an I/O error on the map is as unlikely as on the
+    /// disk itself; false (and no end to call) elsewhere or when the map could not be set up.
+    /// Nothing may write while the map is on: the open reads end before any write does.
+    bool beginMappedReads();
+    void endMappedReads() noexcept;
+    /// Whether pages are read through the map now (for tests).
+    bool readsMapped() const { return m_mappedReads > 0; }
+    /// Pages the connection has had to read from the file so far (its page cache missed).
+    qint64 pagesRead() const;
+
     void exec(const QString &sql, int failCode);
     /// Throws the StoreError for SQLite result `rc`: "Cannot <action> data file <path>: ...".
     [[noreturn]] void fail(int rc, const QString &action, int code) const;
@@ -197,6 +211,8 @@ private:
     std::unique_ptr<RecordLockFile> m_locks;
     QHash<QString, sqlite3_stmt *> m_statements;
     std::vector<OpenRead *> m_openReads;
+    bool m_mapAllowed = false; ///< a local file system
+    int m_mappedReads = 0;     ///< begun and not yet ended (beginMappedReads)
     QHash<QString, std::shared_ptr<Table>> m_tables;
 };
 

@@ -61,6 +61,13 @@
 //     bringing the controls back end it; so does its end of rows. While it is open this
 //     process reads the snapshot the walk began on: commits of other processes appear after
 //     the walk.
+//   * A walk whose records often have to read a page of their own from the file (they lie
+//     scattered over a file larger than the page cache) reads the rest
+//     through a memory map of the file (StoreConnection::beginMappedReads; local files only),
+//     with SQLite's cell-size check off while the map is on: a random page then costs a
+//     memory access, not a system call. The map goes when the last such walk ends, and no
+//     walk begins the map inside a write transaction; since a write ends every walk first,
+//     nothing is ever written while the check is off.
 //   * The filter has two parts: terms the store reads (FilterTerm) and a predicate for what
 //     they cannot decide. While filtered, every read of the view (moves, find, grids, totals,
 //     the check that the current record is still visible) carries the terms' SQL condition
@@ -114,6 +121,10 @@ constexpr int kScanBatch = 512;
 constexpr int kToEnd = std::numeric_limits<int>::max(); ///< a walk's batch: the whole view
 constexpr int kFirstFindBatch = 4;
 constexpr int kMaxFindValues = 5;
+/// A walk counts the pages its records read, kProbeRows at a time, and reads the rest through
+/// the file's map once more than one record in kMappedShare read one.
+constexpr int kProbeRows = 512;
+constexpr qint64 kMappedShare = 4;
 
 /// Stored form of column `column` of the row `query` stands on, for a field of `type`. Reads
 /// the usual storage classes directly; anything unusual goes through fieldvalue::fromColumn.
@@ -253,6 +264,15 @@ struct StoreTable::Impl
     struct Stream final : StoreConnection::OpenRead
     {
         explicit Stream(Impl &owner) : d(owner) {}
+        ~Stream()
+        {
+            // The statement lets go of its pages before the map may go.
+            query.reset();
+            if (mappedOn)
+                mappedOn->endMappedReads();
+        }
+        Stream(const Stream &) = delete;
+        Stream &operator=(const Stream &) = delete;
         void endRead() override
         {
             d.settle();
@@ -262,6 +282,10 @@ struct StoreTable::Impl
         std::unique_ptr<SqlQuery> query;
         qint64 anchor = 0; ///< row id of the record the stream last made current
         StoreConnection::Stamp stamp;
+        // How many pages the walk's records cost, kProbeRows at a time (noteRecordCost).
+        int probed = 0;
+        qint64 pagesReadBefore = 0;
+        StoreConnection *mappedOn = nullptr; ///< reads through the file's map (beginMappedReads)
     };
     std::unique_ptr<Stream> stream;
     std::vector<int> calculatedFields;
@@ -961,6 +985,7 @@ struct StoreTable::Impl
         s->query->bindAll(binds);
         s->anchor = hasCurrent ? current.rowId : 0;
         s->stamp = now;
+        s->pagesReadBefore = conn->pagesRead();
         stream = std::move(s);
         conn->addOpenRead(stream.get());
     }
@@ -982,6 +1007,8 @@ struct StoreTable::Impl
                     return false;
                 }
                 loadFromStream();
+                if (!stream->mappedOn)
+                    noteRecordCost();
                 if (!rejects || accepts()) {
                     stream->anchor = current.rowId;
                     return true;
@@ -996,6 +1023,26 @@ struct StoreTable::Impl
             }
             throw;
         }
+    }
+
+    /// Counts the pages the walk's records had to read from the file, kProbeRows records at a
+    /// time. When more than one record in kMappedShare needed a page of its own (client or job
+    /// order of a large time log: the records of one client lie all over the file), the rest
+    /// of the walk reads the file through its memory map. Records in the file's order share
+    /// their pages, and a table the page cache holds reads none; a walk that begins among
+    /// pages still in the cache is looked at again further on.
+    void noteRecordCost()
+    {
+        Stream &s = *stream;
+        if (++s.probed < kProbeRows)
+            return;
+        const qint64 now = conn->pagesRead();
+        if ((now - s.pagesReadBefore) * kMappedShare > kProbeRows && conn->beginMappedReads()) {
+            s.mappedOn = conn.get();
+            return;
+        }
+        s.probed = 0;
+        s.pagesReadBefore = now;
     }
 
     /// Ends the walk stream without reading the rest of its record: the statement no longer

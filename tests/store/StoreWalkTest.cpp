@@ -2,6 +2,7 @@
 // they read through one statement, and must visit what the record-by-record moves visit, give
 // way to every write on the file, and leave the buffer whole when a record fails to load.
 #include "StoreBatch.h"
+#include "StoreConnection.h"
 #include "StoreTestSupport.h"
 
 #include <sqlite3.h>
@@ -111,6 +112,109 @@ TEST_F(StoreWalkTest, AWalkVisitsWhatTheMovesVisitInEveryOrderAndFilter)
     m_t->setFiltered(false);
     m_t->setIndexName(QStringLiteral("Tinout01"));
     EXPECT_EQ(visit(true).size(), 1300);
+}
+
+TEST_F(StoreWalkTest, AWalkOverScatteredRecordsReadsTheMapAndGivesItUpBeforeAnyWrite)
+{
+    // Scrambled days put date order all over the file; the order of entry is the file's own.
+    // A page cache of eight pages makes this small file as much larger than the cache as a
+    // time log of years is.
+    addMany(1300);
+    const std::shared_ptr<StoreConnection> conn =
+        StoreConnection::acquire(pathOf(QStringLiteral("Tinout201.DAT")), timeLogSchema(),
+                                 QStringLiteral("Tinout201"), false);
+    const auto pragma = [&](const char *name) {
+        sqlite3_stmt *st = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(conn->handle(), name, -1, &st, nullptr), SQLITE_OK);
+        const qint64 v = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
+        sqlite3_finalize(st);
+        return v;
+    };
+    const qint64 cachePages = pragma("PRAGMA cache_size");
+    pragma("PRAGMA cache_size = 8");
+    const QStringList moves = visit(false);
+    EXPECT_EQ(visit(true), moves) << "the map gives what the moves read";
+    EXPECT_FALSE(conn->readsMapped());
+
+    m_t->disableControls();
+    m_t->first();
+    for (int i = 1; i < 511; ++i)
+        m_t->next();
+    EXPECT_FALSE(conn->readsMapped()) << "not before the walk has looked at its records";
+    m_t->next();
+    EXPECT_TRUE(conn->readsMapped());
+    EXPECT_EQ(pragma("PRAGMA cell_size_check"), 0);
+    EXPECT_GT(pragma("PRAGMA mmap_size"), 0);
+    // A post ends the walk first: the check is on again for the write, and the map is gone.
+    m_t->edit();
+    f("Hours").setAsFloat(9);
+    m_t->post();
+    EXPECT_FALSE(conn->readsMapped());
+    EXPECT_EQ(pragma("PRAGMA cell_size_check"), 1);
+    EXPECT_EQ(pragma("PRAGMA mmap_size"), 0);
+    // A walk begun inside a write transaction never maps.
+    {
+        StoreBatch batch(*m_t);
+        int n = 0;
+        for (m_t->first(); !m_t->eof() && n < 600; m_t->next())
+            ++n;
+        EXPECT_EQ(n, 600);
+        EXPECT_FALSE(conn->readsMapped());
+        batch.commit();
+    }
+    m_t->enableControls();
+
+    m_t->setIndexName(QString());
+    m_t->disableControls();
+    int n = 0;
+    for (m_t->first(); !m_t->eof(); m_t->next())
+        n += conn->readsMapped() ? 1 : 0;
+    m_t->enableControls();
+    EXPECT_EQ(n, 0) << "records in the file's order are read as they are";
+    m_t->setIndexName(QStringLiteral("Tinout01"));
+
+    // A file the page cache holds reads no pages, in any order.
+    pragma(QStringLiteral("PRAGMA cache_size = %1").arg(cachePages).toUtf8().constData());
+    visit(false);
+    m_t->disableControls();
+    for (m_t->first(); !m_t->eof(); m_t->next())
+        n += conn->readsMapped() ? 1 : 0;
+    m_t->enableControls();
+    EXPECT_EQ(n, 0) << "a file in the cache is read as it is";
+}
+
+TEST_F(StoreWalkTest, AWalkThatComesUponScatteredRecordsLaterReadsTheMapFromThere)
+{
+    // Date order: 600 days entered in order, then 700 later days entered scrambled; long tasks
+    // spread them over many more pages than the cache holds.
+    {
+        StoreBatch batch(*m_t);
+        for (int i = 0; i < 1300; ++i) {
+            m_t->insert();
+            f("WDate").setAsDateTime(i < 600 ? 40000 + i : 41000 + (i * 337) % 700);
+            f("CustName").setAsString(QStringLiteral("Client"));
+            f("JobDes").setAsString(QStringLiteral("Job"));
+            f("TaskDes").setAsString(QString(200, u'x'));
+            f("TimeIn").setAsDateTime(8 * dt::kHour);
+            f("TimeOut").setAsDateTime(9 * dt::kHour);
+            m_t->post();
+        }
+        batch.commit();
+    }
+    const std::shared_ptr<StoreConnection> conn =
+        StoreConnection::acquire(pathOf(QStringLiteral("Tinout201.DAT")), timeLogSchema(),
+                                 QStringLiteral("Tinout201"), false);
+    ASSERT_EQ(sqlite3_exec(conn->handle(), "PRAGMA cache_size = 8", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    m_t->disableControls();
+    int n = 0, firstMapped = -1;
+    for (m_t->first(); !m_t->eof(); m_t->next(), ++n)
+        if (firstMapped < 0 && conn->readsMapped())
+            firstMapped = n;
+    m_t->enableControls();
+    EXPECT_EQ(n, 1300);
+    EXPECT_EQ(firstMapped, 2 * 512 - 1) << "the second look maps; the first saw the file's order";
+    EXPECT_FALSE(conn->readsMapped());
 }
 
 TEST_F(StoreWalkTest, AWriteThroughAnotherObjectEndsTheWalksReadAndTheWalkGoesOn)
