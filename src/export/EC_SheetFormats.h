@@ -20,7 +20,6 @@ protected:
     void appendEncoded(QStringView s, QByteArray &out) const override { appendCp1252(out, s); }
     /// Texts in plain ASCII are the same bytes in code page 1252; others are decoded.
     bool TakesUtf8Texts() const override { return true; }
-    bool TakesBorrowedTexts() const override { return true; }
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
     void WriteFooter() override;
@@ -48,7 +47,6 @@ public:
 protected:
     bool MeasuresTexts() const override { return true; }
     bool TakesUtf8Texts() const override { return true; }
-    bool TakesBorrowedTexts() const override { return true; }
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
     void WriteFooter() override;

@@ -13,7 +13,6 @@ public:
 
 protected:
     bool TakesUtf8Texts() const override { return true; }
-    bool TakesBorrowedTexts() const override { return true; }
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
 
@@ -31,7 +30,6 @@ public:
     using TCustomTextExport::TCustomTextExport;
 
 protected:
-    bool TakesBorrowedTexts() const override { return true; }
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
 

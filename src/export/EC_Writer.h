@@ -186,6 +186,8 @@ protected:
     void OpenOutput() override;
     void closeOutput() override;
     void commitOutput() override { flushOutput(); }
+    /// Every line is made from the record's values as it is written.
+    bool TakesBorrowedTexts() const override { return true; }
     QString failureMessage() const override { return ExportText::textFileFailed(); }
     /// Appends the bytes of a text in the format's character set to `out` (UTF-8 unless the
     /// format says otherwise).
