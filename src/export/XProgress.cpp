@@ -16,6 +16,8 @@ constexpr int kWidth = 263;
 constexpr int kHeight = 32;
 constexpr int kRunningHeight = 57;
 constexpr int kUpdatesPerRun = 25;
+/// Running mode shows the count and lets pending messages through at most this often.
+constexpr qint64 kRunningStepMs = 50;
 } // namespace
 
 TProgressForm::TProgressForm(const QString &caption, const QString &panelText,
@@ -66,12 +68,18 @@ bool TProgressForm::UpdateProgress(int n)
     if (m_interval <= 0 || n % m_interval != 0)
         return true;
     if (m_running) {
+        // A count changing faster than the eye can follow costs a repaint and a pass through
+        // the event queue per record: far more than the record itself (a 100k time log took
+        // 17 s instead of a quarter of one). Esc still stops the export at the next record.
+        if (m_shownAtMs >= 0 && m_start.elapsed() - m_shownAtMs < kRunningStepMs)
+            return isVisible();
         const double secs = static_cast<double>(m_start.elapsed()) / 1000.0;
         QString text = m_countFormat;
         text.replace(QStringLiteral("%d"), QString::number(n));
         text.replace(QStringLiteral("%.2f"), QString::number(secs, 'f', 2));
         m_panel->setText(text);
         QCoreApplication::processEvents();
+        m_shownAtMs = m_start.elapsed();
         // Esc means stop here too: the time log, whose count is not known ahead, runs in this
         // mode, and an export that went on behind a closed window could not be stopped at all.
         return isVisible();

@@ -1,6 +1,7 @@
 // TProgressForm: the small window a writer shows while it writes records. Counted mode (known
 // total) moves a bar about 25 times per run; running mode (unknown total) shows the count and the
-// elapsed seconds. Esc closes it, and the next update cancels the export in either mode.
+// elapsed seconds, at most 20 times a second. Esc closes it, and the next update cancels the
+// export in either mode.
 #pragma once
 
 #include "EC_Writer.h"
@@ -39,6 +40,7 @@ private:
     QElapsedTimer m_start;
     bool m_running = false;
     int m_interval = 1;
+    qint64 m_shownAtMs = -1; ///< running mode: when the count was last shown
 };
 
 /// Creates the progress window of a run.

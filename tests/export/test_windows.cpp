@@ -196,6 +196,22 @@ TEST(ProgressWindow, IntervalsAndModes)
         running.ExportPanel()->text().startsWith(QStringLiteral("25 Items Exported in 0.")));
 }
 
+TEST(ProgressWindow, RunningModeShowsTheCountAsOftenAsTheEyeCanFollow)
+{
+    TProgressForm running(QStringLiteral("x"), QString(), QStringLiteral("%d done"), -1);
+    running.show();
+    EXPECT_TRUE(running.UpdateProgress(1));
+    EXPECT_EQ(running.ExportPanel()->text(), QStringLiteral("1 done"));
+    // Records following each other within a twentieth of a second leave the count as it is...
+    for (int n = 2; n <= 1000; ++n)
+        ASSERT_TRUE(running.UpdateProgress(n));
+    EXPECT_NE(running.ExportPanel()->text(), QStringLiteral("1000 done"));
+    // ...and the next record after it shows its own.
+    QTest::qWait(60);
+    EXPECT_TRUE(running.UpdateProgress(1001));
+    EXPECT_EQ(running.ExportPanel()->text(), QStringLiteral("1001 done"));
+}
+
 TEST(ProgressWindow, EscStopsACountedAndARunningExport)
 {
     TProgressForm counted(QStringLiteral("x"), QString(), QStringLiteral("%d"), 10);
