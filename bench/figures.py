@@ -32,6 +32,7 @@ TARGETS = [
     ("bench_export", "BM_ExportFormat", "6", "export to dif, file mode", "ms", 300),
     ("bench_export", "BM_ExportFormat", "7", "export to sylk, file mode", "ms", 300),
     ("bench_export", "BM_ExportFormat", "8", "export to xls, file mode", "ms", 300),
+    ("bench_export", "BM_ExportWithProgressWindow", None, "export to csv with the progress window", "ms", 300),
     ("bench_export", "BM_CommandLineCsv", None, "command-line export, CSV", "ms", None),
     ("bench_cascade", "BM_RenameClient", None, "rename cascade, 10k of 100k", "ms", 300),
     ("bench_timelog_report", "BM_ListingToPdf", None, "complete listing to PDF", "ms", 1200),
@@ -39,7 +40,8 @@ TARGETS = [
 SIZES = [25000, 100000, 1000000]
 # Benchmarks that always run on one log size, whatever their arguments: the column they go in.
 # (The listing to PDF prints 10k records of a 100k log; BIFF takes 65k, what a worksheet holds.)
-FIXED_SIZE = {"BM_ExportFormat": 100000, "BM_RenameClient": 100000, "BM_ListingToPdf": 100000}
+FIXED_SIZE = {"BM_ExportFormat": 100000, "BM_ExportWithProgressWindow": 100000,
+              "BM_RenameClient": 100000, "BM_ListingToPdf": 100000}
 
 
 def load(folder):

@@ -83,7 +83,8 @@ bool TimeLogExport::bbcExportClick()
     return handOver([this] { return m_exportTable->Execute(); });
 }
 
-bool TimeLogExport::exportToFile(TExportType type, bool detailed, const QString &fileName)
+bool TimeLogExport::exportToFile(TExportType type, bool detailed, const QString &fileName,
+                                 bool withProgress)
 {
     TExportTable &t = *m_exportTable;
     struct Settings
@@ -101,6 +102,7 @@ bool TimeLogExport::exportToFile(TExportType type, bool detailed, const QString 
     } saved{t};
 
     TExportOptions options = t.Options() & ~TExportOptions(ShowProgress);
+    options.setFlag(ShowProgress, withProgress);
     options.setFlag(DetailedMode, detailed);
     t.setOptions(options);
     t.setExportType(type);

@@ -47,8 +47,10 @@ public:
     /// choice dialog, no save dialog, no progress window, no viewer. @p detailed picks the
     /// detailed layout of xText. The component's settings are as before afterwards. Returns
     /// RunExport's result; ExportTable().RecordsLeftOut() then tells whether a worksheet could
-    /// not hold every record.
-    bool exportToFile(TExportType type, bool detailed, const QString &fileName);
+    /// not hold every record. @p withProgress shows the progress window as the window's export
+    /// does.
+    bool exportToFile(TExportType type, bool detailed, const QString &fileName,
+                      bool withProgress = false);
 
 private:
     /// Steps 1 to 5 around @p run.
