@@ -262,13 +262,31 @@ bool TExportXComponent::RunExport()
     return result;
 }
 
+qsizetype FirstControlChar(QStringView s)
+{
+    const char16_t *p = s.utf16();
+    const qsizetype n = s.size();
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    // Eight characters at a time: c - 31 (saturating at 0) is 0 exactly for codes 0 to 31.
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+        const int control = _mm_movemask_epi8(
+            _mm_cmpeq_epi16(_mm_subs_epu16(v, _mm_set1_epi16(31)), _mm_setzero_si128()));
+        if (control != 0)
+            return i + __builtin_ctz(static_cast<unsigned>(control)) / 2;
+    }
+#endif
+    while (i < n && p[i] >= 32)
+        ++i;
+    return i;
+}
+
 QString StripControlChars(const QString &s)
 {
-    qsizetype i = 0;
     const qsizetype n = s.size();
+    qsizetype i = FirstControlChar(s);
     const QChar *d = s.constData();
-    while (i < n && d[i].unicode() >= 32)
-        ++i;
     if (i == n)
         return s;
     QString r;

@@ -225,6 +225,8 @@ private:
 
 /// Removes every character below code 32.
 QString StripControlChars(const QString &s);
+/// Index of the first character below code 32 in `s`; s.size() when there is none.
+qsizetype FirstControlChar(QStringView s);
 /// Appends `s` to `out` without its characters below code 32 and, when `doubled` is not null,
 /// with every `doubled` written twice (the quote of a quoted field): StripControlChars and
 /// InsertBefore in one pass and without a copy.

@@ -40,13 +40,24 @@ QString TCustomExport::TextHeaderBlock(const QStringList &titles)
 QString TCustomExport::TextRecordLine(const ExportRow &values) const
 {
     QString line;
+    AppendTextRecordLine(line, values);
+    return line;
+}
+
+void TCustomExport::AppendTextRecordLine(QString &out, const ExportRow &values) const
+{
     const int n = static_cast<int>(std::min(values.size(), m_widths.size()));
     for (int i = 0; i < n; ++i) {
         if (i > 0)
-            line += QLatin1Char(' ');
-        line += FitToWidth(CellText(values, i), m_widths[i], true);
+            out += QLatin1Char(' ');
+        const ExportValue &v = values[static_cast<size_t>(i)];
+        if (v.isUtf8)
+            AppendFitted(out, CellText(values, i), m_widths[i], true);
+        else
+            AppendFitted(out, v.hasInfo && v.info.HasDisplayText ? v.info.DisplayText : v.text,
+                         m_widths[i], true);
     }
-    return line + kCrLf;
+    out += kCrLf;
 }
 
 QString TCustomExport::TextFooterBlock() const
@@ -180,7 +191,9 @@ void TTextExport::WriteHeader(const QStringList &titles)
 void TTextExport::WriteRecord(const ExportRow &values, int recordNo)
 {
     TCustomTextExport::WriteRecord(values, recordNo);
-    writeText(TextRecordLine(values));
+    m_line.resize(0);
+    AppendTextRecordLine(m_line, values);
+    writeText(m_line);
 }
 
 void TTextExport::WriteFooter()
@@ -237,7 +250,7 @@ void TClipboardExport::WriteHeader(const QStringList &titles)
 void TClipboardExport::WriteRecord(const ExportRow &values, int recordNo)
 {
     TCustomExport::WriteRecord(values, recordNo);
-    m_clipText += TextRecordLine(values);
+    AppendTextRecordLine(m_clipText, values);
 }
 
 void TClipboardExport::WriteFooter()

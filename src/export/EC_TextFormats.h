@@ -46,6 +46,9 @@ protected:
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
     void WriteFooter() override;
+
+private:
+    QString m_line; ///< kept from record to record
 };
 
 class TDetailedTextExport : public TCustomTextExport

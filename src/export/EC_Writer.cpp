@@ -226,7 +226,7 @@ int TCustomExport::CellKind(int i, const QString &s) const
     return (i == 0 && has(NumberRows)) || IsNumericText(s) ? ckNumber : ckUnclassified;
 }
 
-bool TCustomExport::IsNumericText(const QString &s) const
+bool TCustomExport::IsNumericText(QStringView s) const
 {
     const QString &dec = m_locale.decimalSeparator;
     const bool dotIsDecimal = dec == QLatin1String(".");
@@ -320,14 +320,35 @@ int TCustomExport::ColumnWidth(int i) const
 
 QString TCustomExport::FitToWidth(const QString &s, int width, bool alignNumbers) const
 {
+    QString r;
+    AppendFitted(r, s, width, alignNumbers);
+    return r;
+}
+
+void TCustomExport::AppendFitted(QString &out, QStringView s, int width, bool alignNumbers) const
+{
     width = std::max(width, 0);
-    const QString t = StripControlChars(s);
+    QString stripped;
+    QStringView t = s;
+    if (FirstControlChar(s) < s.size()) {
+        stripped = StripControlChars(s.toString());
+        t = stripped;
+    }
     const QString &symbol = m_component.TruncateSymbol();
-    if (alignNumbers && t.size() < width && IsNumericText(t))
-        return QString(width - t.size(), u' ') + t;
-    if (t.size() > width && symbol.size() < width)
-        return t.left(width - symbol.size()) + symbol;
-    return t.leftJustified(width, u' ', true);
+    const qsizetype n = t.size();
+    if (alignNumbers && n < width && IsNumericText(t)) {
+        // Right-aligned: spaces first.
+        out.resize(out.size() + (width - n), u' ');
+        out += t;
+    } else if (n > width && symbol.size() < width) {
+        out += t.left(width - symbol.size());
+        out += symbol;
+    } else if (n >= width) {
+        out += t.left(width);
+    } else {
+        out += t;
+        out.resize(out.size() + (width - n), u' ');
+    }
 }
 
 QString TCustomExport::DotDecimal(const QString &s) const

@@ -54,10 +54,13 @@ public:
     QString CreatedLine() const;
     static QString CellText(const ExportRow &values, int i);
     int CellKind(int i, const QString &s) const;
-    bool IsNumericText(const QString &s) const;
+    bool IsNumericText(QStringView s) const;
     QString NumericText(const QString &s, const ExportValue &value) const;
     int ColumnWidth(int i) const;
     QString FitToWidth(const QString &s, int width, bool alignNumbers) const;
+    /// Appends FitToWidth(s, width, alignNumbers) to `out`, without a text of its own in
+    /// between unless `s` holds control characters.
+    void AppendFitted(QString &out, QStringView s, int width, bool alignNumbers) const;
     /// `s` with the first locale decimal separator replaced by ".".
     QString DotDecimal(const QString &s) const;
     const ExportLocale &locale() const { return m_locale; }
@@ -114,6 +117,8 @@ protected:
     // Blocks of the fixed-width and detailed layouts, shared by the file and clipboard writers.
     QString TextHeaderBlock(const QStringList &titles);
     QString TextRecordLine(const ExportRow &values) const;
+    /// Appends TextRecordLine(values) to `out`.
+    void AppendTextRecordLine(QString &out, const ExportRow &values) const;
     QString TextFooterBlock() const;
     /// Title, dashes, time stamp and header of the detailed layout, each part only when present.
     QString DetailedHeaderBlock() const;

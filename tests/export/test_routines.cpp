@@ -180,6 +180,66 @@ TEST_F(Routines, FitToWidthTruncatesPadsAndAlignsNumbers)
     EXPECT_EQ(writer->FitToWidth(QStringLiteral("a\tb"), 0, true), QString());
 }
 
+TEST_F(Routines, AppendFittedWritesWhatStrippingPaddingAndCuttingWouldGive)
+{
+    // The reference takes the steps one by one: strip, then align a number, cut with the
+    // symbol, or cut and pad.
+    const auto reference = [&](const QString &s, int width, bool align) -> QString {
+        QString t;
+        for (QChar c : s)
+            if (c.unicode() >= 32)
+                t += c;
+        const QString symbol = component.TruncateSymbol();
+        if (align && t.size() < width && writer->IsNumericText(t))
+            return QString(width - t.size(), u' ') + t;
+        if (t.size() > width && symbol.size() < width)
+            return t.left(width - symbol.size()) + symbol;
+        return t.size() >= width ? t.left(width) : t + QString(width - t.size(), u' ');
+    };
+    const QStringList texts{QString(),
+                            QStringLiteral("1.5"),
+                            QStringLiteral("-12.25"),
+                            QStringLiteral("1\t5"),
+                            QStringLiteral("Consultancy"),
+                            QStringLiteral("Ab\x01"
+                                           "cdefghijk\x1f"),
+                            QStringLiteral("M\u00fcller \U0001F600 caf\u00e9"),
+                            QStringLiteral("\r\n\r\n"),
+                            QString(40, u'x') + u'\t'};
+    int compared = 0;
+    for (const QString &symbol : {QStringLiteral("-"), QString(), QStringLiteral("..")}) {
+        component.setTruncateSymbol(symbol);
+        for (const QString &t : texts)
+            for (int width = 0; width <= 14; ++width)
+                for (const bool align : {false, true}) {
+                    QString out = QStringLiteral("lead|");
+                    writer->AppendFitted(out, t, width, align);
+                    ASSERT_EQ(out, QStringLiteral("lead|") + reference(t, width, align))
+                        << qPrintable(t) << " width " << width << " align " << align;
+                    ++compared;
+                }
+    }
+    EXPECT_EQ(compared, 3 * 9 * 15 * 2);
+}
+
+TEST(TextRoutines, FirstControlCharIsFoundAtEveryPlace)
+{
+    for (int n = 0; n <= 40; ++n) {
+        const QString plain(n, QChar(u'\u00e9'));
+        EXPECT_EQ(FirstControlChar(plain), n);
+        for (int at = 0; at < n; ++at)
+            for (const char16_t c : {u'\x00', u'\t', u'\x1f'}) {
+                QString t = plain;
+                t[at] = QChar(c);
+                if (at + 1 < n)
+                    t[at + 1] = QChar(u'\x01'); // a second one later changes nothing
+                ASSERT_EQ(FirstControlChar(t), at) << n << " " << at;
+            }
+    }
+    // Neither the space nor characters whose low byte is a control code count.
+    EXPECT_EQ(FirstControlChar(QStringLiteral(" \u0101\u0909\uffff\u201f ")), 6);
+}
+
 TEST_F(Routines, ItemColumnIsAsWideAsItsTitleOrItsLargestNumber)
 {
     EXPECT_EQ(writer->ColumnWidth(0), 4);
