@@ -164,7 +164,8 @@ public:
     void endMappedReads() noexcept;
     /// Whether pages are read through the map now (for tests).
     bool readsMapped() const { return m_mappedReads > 0; }
-    /// Pages the connection has had to read from the file so far (its page cache missed).
+    /// Pages the connection has had to read from the file so far (its page cache missed); the
+    /// count may start again from 0 after about two thousand million.
     qint64 pagesRead() const;
 
     void exec(const QString &sql, int failCode);

@@ -1037,7 +1037,8 @@ struct StoreTable::Impl
         if (++s.probed < kProbeRows)
             return;
         const qint64 now = conn->pagesRead();
-        if ((now - s.pagesReadBefore) * kMappedShare > kProbeRows && conn->beginMappedReads()) {
+        const qint64 pages = now >= s.pagesReadBefore ? now - s.pagesReadBefore : 0;
+        if (pages * kMappedShare > kProbeRows && conn->beginMappedReads()) {
             s.mappedOn = conn.get();
             return;
         }
