@@ -166,18 +166,26 @@ void TTabExport::WriteHeader(const QStringList &titles)
 void TTabExport::WriteRecord(const ExportRow &values, int recordNo)
 {
     TCustomTextExport::WriteRecord(values, recordNo);
-    m_line.resize(0);
+    // Built as UTF-8 bytes, as the CSV line is: the same values without quotes.
+    m_bytes.resize(0);
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
         if (i > 0)
-            m_line += QLatin1Char('\t');
+            appendBytes(m_bytes, "\t");
         const ExportValue &v = values[static_cast<size_t>(i)];
         const int k = CellKind(i, v.text);
-        if (k == ckNumber || k == ckCurrency)
-            m_line += NumericText(v.text, v);
-        else
-            AppendStripped(m_line, v.text);
+        if (v.isUtf8) {
+            if (k == ckNumber || k == ckCurrency)
+                appendBytes(m_bytes, v.utf8.constData(), v.utf8.size());
+            else
+                AppendStrippedUtf8(m_bytes, QByteArrayView(v.utf8), '\0', false);
+        } else if (k == ckNumber || k == ckCurrency) {
+            appendUtf8(m_bytes, NumericText(v.text, v));
+        } else {
+            AppendStrippedUtf8(m_bytes, v.text, '\0', false);
+        }
     }
-    writeLine(m_line);
+    appendBytes(m_bytes, "\r\n");
+    writeBytes(m_bytes);
 }
 
 // ---- fixed-width text ----

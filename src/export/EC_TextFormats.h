@@ -30,11 +30,12 @@ public:
     using TCustomTextExport::TCustomTextExport;
 
 protected:
+    bool TakesUtf8Texts() const override { return true; }
     void WriteHeader(const QStringList &titles) override;
     void WriteRecord(const ExportRow &values, int recordNo) override;
 
 private:
-    QString m_line; ///< kept from record to record
+    QByteArray m_bytes; ///< a record's line in UTF-8, kept from record to record
 };
 
 class TTextExport : public TCustomTextExport

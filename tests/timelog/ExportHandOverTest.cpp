@@ -196,9 +196,9 @@ TEST_F(TimeLogExportTest, EachFieldFillsItsValueAsItsSeparateAnswersGiveIt)
 
 TEST_F(TimeLogExportTest, TextsTheStoreHandsOverAsBytesAreWrittenAsEachFormatWritesText)
 {
-    // CSV, SYLK and DIF take the store's text fields as UTF-8 bytes: quotes, semicolons and
-    // control characters must come out as each format writes them, and other letters in the
-    // format's own character set.
+    // CSV, tab, SYLK and DIF take the store's text fields as UTF-8 bytes: quotes, semicolons
+    // and control characters must come out as each format writes them, and other letters in
+    // the format's own character set.
     post({day(2026, 3, 2), at(9, 0), at(10, 0), QStringLiteral("Müller"), QStringLiteral("Plain"),
           QStringLiteral("a;b \"c\"\x01"
                          "d"),
@@ -216,6 +216,9 @@ TEST_F(TimeLogExportTest, TextsTheStoreHandsOverAsBytesAreWrittenAsEachFormatWri
     const QByteArray csv = bytesOf(xText_Comma_Delimited, "t.csv");
     EXPECT_TRUE(csv.contains(",\"M\xc3\xbcller\",\"Plain\",\"a;b \"\"c\"\"d\","))
         << csv.constData();
+    const QByteArray tab = bytesOf(xText_Tab_Delimited, "t.txt");
+    EXPECT_TRUE(tab.contains("\tM\xc3\xbcller\tPlain\ta;b \"c\"d\t")) << tab.constData();
+    EXPECT_TRUE(tab.contains("\r\n2\t")) << tab.constData(); // the second record's item number
     const QByteArray sylk = bytesOf(xSYLK, "t.slk");
     EXPECT_TRUE(sylk.contains(";K\"M\xc3\xbcller\"\r\n")) << sylk.constData();
     EXPECT_TRUE(sylk.contains(";K\"a;;b \"c\"d\"\r\n")) << sylk.constData();
