@@ -107,27 +107,33 @@ void TCustomExport::AppendDetailedRecordBlock(QString &out, const ExportRow &val
 
 // ---- CSV ----
 
-void TCSVExport::BuildLine(const ExportRow &values)
+void TCustomExport::AppendDelimitedLine(QByteArray &out, const ExportRow &values,
+                                        QByteArrayView separator, char quote) const
 {
-    m_bytes.resize(0);
     for (int i = 0; i < static_cast<int>(values.size()); ++i) {
         if (i > 0)
-            appendBytes(m_bytes, m_separator.constData(), m_separator.size());
+            appendBytes(out, separator.data(), separator.size());
         const ExportValue &v = values[static_cast<size_t>(i)];
         const int k = CellKind(i, v.text);
         if (v.isUtf8) {
             // A text field's bytes, or the item number (a number's text as it is).
             if (k == ckNumber || k == ckCurrency)
-                appendBytes(m_bytes, v.utf8.constData(), v.utf8.size());
+                appendBytes(out, v.utf8.constData(), v.utf8.size());
             else
-                AppendStrippedUtf8(m_bytes, QByteArrayView(v.utf8), '"', true);
+                AppendStrippedUtf8(out, QByteArrayView(v.utf8), quote, quote != '\0');
         } else if (k == ckNumber || k == ckCurrency) {
-            appendUtf8(m_bytes, NumericText(v.text, v));
+            appendUtf8(out, NumericText(v.text, v));
         } else {
-            AppendStrippedUtf8(m_bytes, v.text, '"', true);
+            AppendStrippedUtf8(out, v.text, quote, quote != '\0');
         }
     }
-    appendBytes(m_bytes, "\r\n");
+    appendBytes(out, "\r\n");
+}
+
+void TCSVExport::BuildLine(const ExportRow &values)
+{
+    m_bytes.resize(0);
+    AppendDelimitedLine(m_bytes, values, QByteArrayView(m_separator), '"');
 }
 
 void TCSVExport::WriteHeader(const QStringList &titles)
@@ -166,25 +172,9 @@ void TTabExport::WriteHeader(const QStringList &titles)
 void TTabExport::WriteRecord(const ExportRow &values, int recordNo)
 {
     TCustomTextExport::WriteRecord(values, recordNo);
-    // Built as UTF-8 bytes, as the CSV line is: the same values without quotes.
+    // The CSV line's bytes with tabs between the values and no quotes.
     m_bytes.resize(0);
-    for (int i = 0; i < static_cast<int>(values.size()); ++i) {
-        if (i > 0)
-            appendBytes(m_bytes, "\t");
-        const ExportValue &v = values[static_cast<size_t>(i)];
-        const int k = CellKind(i, v.text);
-        if (v.isUtf8) {
-            if (k == ckNumber || k == ckCurrency)
-                appendBytes(m_bytes, v.utf8.constData(), v.utf8.size());
-            else
-                AppendStrippedUtf8(m_bytes, QByteArrayView(v.utf8), '\0', false);
-        } else if (k == ckNumber || k == ckCurrency) {
-            appendUtf8(m_bytes, NumericText(v.text, v));
-        } else {
-            AppendStrippedUtf8(m_bytes, v.text, '\0', false);
-        }
-    }
-    appendBytes(m_bytes, "\r\n");
+    AppendDelimitedLine(m_bytes, values, "\t", '\0');
     writeBytes(m_bytes);
 }
 

@@ -117,6 +117,11 @@ protected:
     // Blocks of the fixed-width and detailed layouts, shared by the file and clipboard writers.
     QString TextHeaderBlock(const QStringList &titles);
     QString TextRecordLine(const ExportRow &values) const;
+    /// Appends the values in UTF-8 with `separator` between them and CR LF after them: numbers
+    /// as their numeric text, other values stripped of control characters and, when `quote` is
+    /// not 0, enclosed in it with each one inside written twice (CSV; tab-delimited has none).
+    void AppendDelimitedLine(QByteArray &out, const ExportRow &values, QByteArrayView separator,
+                             char quote) const;
     /// Appends TextRecordLine(values) to `out`.
     void AppendTextRecordLine(QString &out, const ExportRow &values) const;
     QString TextFooterBlock() const;
